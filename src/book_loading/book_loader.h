@@ -1,0 +1,39 @@
+#pragma once
+
+// Loading a book: asks for a text file, reads and decodes it whole, then replaces the book list,
+// the path box and the title in one step and confirms with a message box. Called by the window's
+// Load E Book command; a file that cannot be used leaves the current book as it was.
+
+#include "main_window/form1_members.h"
+#include "platform/application.h"
+#include "platform/book_list.h"
+#include "platform/dialogs.h"
+#include "platform/file_dialog.h"
+#include "platform/file_reader.h"
+#include "platform/label.h"
+#include "platform/text_box.h"
+
+namespace orlavo {
+
+struct LoadingServices {
+    BookList& list;
+    TextBox& pathBox;
+    Label& title;
+    Dialogs& dialogs;
+    FileDialog& fileDialog;
+    FileReader& files;
+    Application& app;
+};
+
+class BookLoader {
+  public:
+    BookLoader(Form1Members& members, LoadingServices services);
+
+    void LoadEBook_Click();
+
+  private:
+    Form1Members& m_members;
+    LoadingServices m_services;
+};
+
+}  // namespace orlavo

@@ -1,0 +1,118 @@
+#include "main_window/form1.h"
+
+#include <string>
+
+#include "main_window/closing_animation.h"
+#include "platform/runtime_error.h"
+#include "platform/text_and_numbers.h"
+
+namespace orlavo {
+namespace {
+
+constexpr const char* kSpeechUnavailable = "Speech is unavailable, so Orlavo cannot read aloud.";
+
+std::string ErrorText(int number, const std::string& message) {
+    return "Run-time error '" + IntegerToText(number) + "':\r\n\r\n" + message;
+}
+
+}  // namespace
+
+Form1::Form1(Form1Services services)
+    : m_services(std::move(services)),
+      m_loader(m_members,
+               {m_services.list, m_services.pathBox, m_services.title, m_services.dialogs,
+                m_services.fileDialog, m_services.files, m_services.app}),
+      m_reading(m_members,
+                {m_services.list, m_services.dialogs, m_services.pump, m_services.clock}) {}
+
+void Form1::Raise(Event event) {
+    try {
+        switch (event) {
+            case Event::kLoad:
+                Form_Load();
+                break;
+            case Event::kLoadEBookClick:
+                LoadEBook_Click();
+                break;
+            case Event::kStartOrlavoClick:
+                StartOrlavo_Click();
+                break;
+            case Event::kStartOrlavoFromLineClick:
+                StartOrlavoFromLine_Click();
+                break;
+            case Event::kStopOrlavoClick:
+                StopOrlavo_Click();
+                break;
+            case Event::kUnload: {
+                std::int16_t cancel = 0;
+                Form_Unload(cancel);
+                break;
+            }
+        }
+    } catch (const RuntimeError& error) {
+        m_services.dialogs.MsgBox(ErrorText(error.number(), error.what()),
+                                  MessageStyle::kExclamation, kProgramTitle);
+    } catch (const std::exception& error) {
+        m_services.dialogs.MsgBox(ErrorText(kInvalidArgument, error.what()),
+                                  MessageStyle::kExclamation, kProgramTitle);
+    }
+}
+
+bool Form1::TryCreateVoice() {
+    try {
+        m_members.Voice = m_services.createVoice();
+        m_members.m_voiceProblem.clear();
+        return m_members.Voice != nullptr;
+    } catch (const std::exception& error) {
+        m_members.Voice.reset();
+        m_members.m_voiceProblem = error.what();
+        return false;
+    }
+}
+
+// A sound server started after Orlavo is picked up by the next start command.
+bool Form1::EnsureVoice() {
+    if (m_members.Voice || TryCreateVoice()) {
+        return true;
+    }
+    m_services.dialogs.MsgBox(
+        std::string(kSpeechUnavailable) + "\r\n\r\n" + m_members.m_voiceProblem,
+        MessageStyle::kExclamation, kProgramTitle);
+    return false;
+}
+
+void Form1::Form_Load() {
+    if (!TryCreateVoice()) {
+        m_services.dialogs.MsgBox(
+            std::string(kSpeechUnavailable) + "\r\n\r\n" + m_members.m_voiceProblem,
+            MessageStyle::kExclamation, kProgramTitle);
+    }
+}
+
+void Form1::LoadEBook_Click() {
+    m_loader.LoadEBook_Click();
+}
+
+void Form1::StartOrlavo_Click() {
+    if (EnsureVoice()) {
+        m_reading.StartOrlavo_Click();
+    }
+}
+
+void Form1::StartOrlavoFromLine_Click() {
+    if (EnsureVoice()) {
+        m_reading.StartOrlavoFromLine_Click();
+    }
+}
+
+void Form1::StopOrlavo_Click() {
+    m_reading.StopOrlavo_Click();
+}
+
+void Form1::Form_Unload(std::int16_t& cancel) {
+    (void)cancel;
+    RunClosingAnimation(m_services.window);
+    m_services.app.EndProgram();
+}
+
+}  // namespace orlavo

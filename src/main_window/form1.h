@@ -1,0 +1,70 @@
+#pragma once
+
+// Orlavo's one window, seen from the program: its members, the table of events and the handler
+// each one runs. The window toolkit raises the events (from main.cpp, through the Qt window in
+// platform/); the handlers do the work through the services passed in, so tests drive Form1 with
+// fakes. A handler that fails shows the error and the program goes on.
+
+#include <functional>
+#include <memory>
+
+#include "book_loading/book_loader.h"
+#include "main_window/form1_members.h"
+#include "platform/application.h"
+#include "platform/window_geometry.h"
+#include "reading/reading_commands.h"
+
+namespace orlavo {
+
+struct Form1Services {
+    BookList& list;
+    TextBox& pathBox;
+    Label& title;
+    Dialogs& dialogs;
+    FileDialog& fileDialog;
+    FileReader& files;
+    EventPump& pump;
+    Clock& clock;
+    Application& app;
+    WindowGeometry& window;
+    // Starts the voice; raises a RuntimeError that says why when speech is unavailable.
+    std::function<std::unique_ptr<Voice>()> createVoice;
+};
+
+class Form1 {
+  public:
+    enum class Event {
+        kLoad,
+        kLoadEBookClick,
+        kStartOrlavoClick,
+        kStartOrlavoFromLineClick,
+        kStopOrlavoClick,
+        kUnload,
+    };
+
+    explicit Form1(Form1Services services);
+
+    // Runs the handler of an event. An error that escapes a handler is shown to the person with
+    // its number and text; it never ends the program.
+    void Raise(Event event);
+
+    const Form1Members& members() const { return m_members; }
+
+    void Form_Load();
+    void LoadEBook_Click();
+    void StartOrlavo_Click();
+    void StartOrlavoFromLine_Click();
+    void StopOrlavo_Click();
+    void Form_Unload(std::int16_t& cancel);
+
+  private:
+    bool TryCreateVoice();
+    bool EnsureVoice();
+
+    Form1Services m_services;
+    Form1Members m_members;
+    BookLoader m_loader;
+    ReadingCommands m_reading;
+};
+
+}  // namespace orlavo

@@ -1,0 +1,37 @@
+#pragma once
+
+// The state of Orlavo's one window, shared by the commands that load and read a book. Every
+// command handler works on these members; nothing else in the program holds state. The book
+// itself lives only in the book list on screen.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/voice.h"
+
+namespace orlavo {
+
+inline constexpr std::int16_t kTrue = -1;
+inline constexpr std::int16_t kFalse = 0;
+
+struct Form1Members {
+    // What the open-file dialog returned: the path, a NUL and padding spaces.
+    std::string SourcePath;
+    // The file number the book was read under; kept after the file is closed.
+    std::int16_t FileNum = 0;
+    // The reading position: the list position of the item being read, or where reading stopped.
+    std::int32_t LinePos = 0;
+    // The last item read from the book file.
+    std::string LineText;
+    // Set by Stop, cleared by the start commands; the reading loop looks at it once per item.
+    std::int16_t StopSpeaking = kFalse;
+    // The voice, or none when speech could not be started; m_voiceProblem then says why.
+    std::unique_ptr<orlavo::Voice> Voice;
+
+    std::string m_voiceProblem;
+    // Counts successful loads, so a reading loop can tell that the book under it was replaced.
+    std::uint64_t m_bookGeneration = 0;
+};
+
+}  // namespace orlavo

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/book_items.h"
+
+namespace orlavo {
+
+// The book list on screen: one row per item of the loaded book, one selected row at most. The
+// selected row is where reading starts and, while reading, the item being read.
+class BookList {
+  public:
+    virtual ~BookList() = default;
+
+    virtual void Clear() = 0;
+    virtual void AddItem(std::string_view text) = 0;
+    // Replaces the whole list in one step; nothing is selected afterwards.
+    virtual void ReplaceItems(BookItems items) = 0;
+    virtual std::int32_t ListCount() const = 0;
+    // The selected position, -1 when nothing is selected.
+    virtual std::int32_t ListIndex() const = 0;
+    // The text at a position; -1 gives the empty text. Any other position without an item raises
+    // error 381.
+    virtual std::string List(std::int32_t position) const = 0;
+    // Selects, highlights and scrolls to the item; a position without an item raises error 381.
+    virtual void Select(std::int32_t position) = 0;
+};
+
+}  // namespace orlavo

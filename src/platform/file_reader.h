@@ -1,0 +1,17 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace orlavo {
+
+// Reads a whole file into memory. A file that cannot be used raises a RuntimeError whose message
+// says why in plain words (missing, a folder, not a regular file, unreadable, too large). No file
+// is left open either way.
+class FileReader {
+  public:
+    virtual ~FileReader() = default;
+    virtual std::string ReadAll(const std::string& path, std::size_t maxBytes) = 0;
+};
+
+}  // namespace orlavo

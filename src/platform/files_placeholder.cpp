@@ -1,0 +1,1 @@
+// Replaced as the files layer is written.

@@ -1,0 +1,1 @@
+// Replaced as the qt layer is written.

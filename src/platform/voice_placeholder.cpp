@@ -1,0 +1,1 @@
+// Replaced as the voice layer is written.

@@ -1,0 +1,68 @@
+#include "reading/reading_commands.h"
+
+#include <string>
+
+#include "platform/runtime_error.h"
+#include "platform/text_and_numbers.h"
+
+namespace orlavo {
+
+ReadingCommands::ReadingCommands(Form1Members& members, ReadingServices services)
+    : m_members(members), m_services(services) {}
+
+void ReadingCommands::SpeakLoadBookFirst() {
+    if (!m_members.Voice) {
+        throw RuntimeError(kSpeechFailed, m_members.m_voiceProblem);
+    }
+    m_members.Voice->Speak(kLoadBookFirst);
+}
+
+void ReadingCommands::StartOrlavo_Click() {
+    if (m_services.list.ListCount() == 0) {
+        SpeakLoadBookFirst();
+        return;
+    }
+    m_members.StopSpeaking = kFalse;
+    ReadAloud(m_members, m_services);
+}
+
+void ReadingCommands::StartOrlavoFromLine_Click() {
+    if (m_services.list.ListCount() == 0) {
+        SpeakLoadBookFirst();
+        return;
+    }
+    std::string answer;
+    bool numeric = false;
+    while (!numeric) {
+        answer = m_services.dialogs.InputBox(kEnterLinePrompt);
+        numeric = IsNumeric(answer);
+        if (!numeric && answer.empty()) {
+            return;  // Cancel, or OK on an empty box: the person changed their mind
+        }
+    }
+
+    // Lines are list positions, so the last line a person can start from is the last item.
+    const std::int32_t highest = m_services.list.ListCount() - 1;
+    const double line = TextToDouble(answer);
+    if (line > highest) {
+        m_services.dialogs.MsgBox(kMaxPrefix + IntegerToText(highest), MessageStyle::kInformation,
+                                  kProgramTitle);
+        return;
+    }
+    // Anything that rounds to a negative position names no line.
+    if (line < -0.5) {
+        m_services.dialogs.MsgBox(kMinMessage, MessageStyle::kInformation, kProgramTitle);
+        return;
+    }
+    m_services.list.Select(RoundToInteger(line));
+    m_members.StopSpeaking = kFalse;
+    ReadAloud(m_members, m_services);
+}
+
+void ReadingCommands::StopOrlavo_Click() {
+    m_members.StopSpeaking = kTrue;
+    m_services.dialogs.MsgBox(kStoppedOnLine + IntegerToText(m_members.LinePos),
+                              MessageStyle::kExclamation, kProgramTitle);
+}
+
+}  // namespace orlavo

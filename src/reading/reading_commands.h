@@ -1,0 +1,34 @@
+#pragma once
+
+#include "main_window/form1_members.h"
+#include "reading/read_aloud.h"
+
+namespace orlavo {
+
+inline constexpr const char* kLoadBookFirst = "Load Ee Book First";
+inline constexpr const char* kEnterLinePrompt = "Enter Line Number, (Must Be Numeric)";
+inline constexpr const char* kMaxPrefix = " Max ";
+inline constexpr const char* kMinMessage = " Min 0";
+inline constexpr const char* kStoppedOnLine = "You Stoped On Line ";
+inline constexpr const char* kProgramTitle = "Orlavo";
+
+// The three menu commands that start and stop reading.
+class ReadingCommands {
+  public:
+    ReadingCommands(Form1Members& members, ReadingServices services);
+
+    // Reads from the selected item (from the first one when nothing is selected).
+    void StartOrlavo_Click();
+    // Asks for a line number, then reads from there.
+    void StartOrlavoFromLine_Click();
+    // Asks the reading loop to stop after the current item and says which line it was on.
+    void StopOrlavo_Click();
+
+  private:
+    void SpeakLoadBookFirst();
+
+    Form1Members& m_members;
+    ReadingServices m_services;
+};
+
+}  // namespace orlavo
