@@ -219,6 +219,9 @@ class FakeEventPump : public EventPump {
         if (fault && (fault->onCall == 0 || fault->onCall == steps)) {
             throw RuntimeError(fault->number, "scripted fault");
         }
+        if (onEveryStep) {
+            onEveryStep();
+        }
         if (auto command = m_commands.find(steps); command != m_commands.end()) {
             auto run = std::move(command->second);
             m_commands.erase(command);
@@ -230,6 +233,7 @@ class FakeEventPump : public EventPump {
 
     int steps = 0;
     std::optional<Fault> fault;
+    std::function<void()> onEveryStep;
 
   private:
     Journal& m_journal;
