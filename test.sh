@@ -1,12 +1,20 @@
 #!/usr/bin/env bash
-# Installs what the tests need, builds Orlavo and runs every test. Exits non-zero on any failure.
+# Installs what the tests need, builds Orlavo and runs every test: the unit and end-to-end suites,
+# the unit suite again under AddressSanitizer and UndefinedBehaviorSanitizer, and a short fuzzing
+# run over the book decoder. Exits non-zero on any failure.
+#   ORLAVO_FUZZ_SECONDS   how long the fuzzing run lasts (default 60; 0 skips it)
+#   ORLAVO_SKIP_ASAN=1    skips the sanitizer build (for a quicker local run)
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh test
 
 export ORLAVO_WERROR=${ORLAVO_WERROR:-ON}
 jobs=$(nproc)
+fuzz_seconds=${ORLAVO_FUZZ_SECONDS:-60}
 
+step() { printf '\n=== %s\n' "$*"; }
+
+step "Building the dev preset"
 cmake --preset dev >/dev/null
 cmake --build --preset dev -j"$jobs"
 
@@ -14,4 +22,28 @@ source scripts/test-services.sh
 orlavo_start_pulseaudio
 orlavo_start_display
 
+step "Unit and end-to-end tests"
 ctest --test-dir build/dev --output-on-failure -j"$jobs"
+
+if [[ "${ORLAVO_SKIP_ASAN:-0}" != 1 ]]; then
+    step "Unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+    cmake --preset asan >/dev/null
+    cmake --build --preset asan -j"$jobs"
+    ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1:strict_string_checks=1 \
+    LSAN_OPTIONS=suppressions=$PWD/tests/sanitizer/lsan.supp:print_suppressions=0 \
+    UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+        ctest --test-dir build/asan -L unit --output-on-failure -j"$jobs"
+fi
+
+if ((fuzz_seconds > 0)); then
+    step "Fuzzing the book decoder and item reader for ${fuzz_seconds} s"
+    cmake --preset fuzz >/dev/null
+    cmake --build --preset fuzz -j"$jobs"
+    corpus=$(mktemp -d /tmp/orlavo-fuzz.XXXXXX)
+    cp tests/fuzz/corpus/* "$corpus"/
+    ./build/fuzz/book_text_fuzzer -max_total_time="$fuzz_seconds" -max_len=65536 \
+        -rss_limit_mb=4096 -print_final_stats=1 "$corpus" 2>&1 | tail -n 12
+    rm -rf "$corpus"
+fi
+
+step "All tests passed"

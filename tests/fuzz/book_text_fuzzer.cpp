@@ -1,0 +1,82 @@
+// Feeds arbitrary bytes through the decoder and the item reader, as a book file would reach them,
+// and checks what every later stage relies on: the text is valid UTF-8 without stray control
+// characters, and no item holds a line end.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "book_loading/field_reader.h"
+#include "book_loading/text_decoder.h"
+
+namespace {
+
+bool IsValidUtf8(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        std::size_t length = 0;
+        char32_t code = 0;
+        if (lead < 0x80) {
+            length = 1;
+            code = lead;
+        } else if ((lead & 0xE0) == 0xC0) {
+            length = 2;
+            code = lead & 0x1F;
+        } else if ((lead & 0xF0) == 0xE0) {
+            length = 3;
+            code = lead & 0x0F;
+        } else if ((lead & 0xF8) == 0xF0) {
+            length = 4;
+            code = lead & 0x07;
+        } else {
+            return false;
+        }
+        if (i + length > text.size()) {
+            return false;
+        }
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0) != 0x80) {
+                return false;
+            }
+            code = (code << 6) | (next & 0x3F);
+        }
+        const char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (code < smallest[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+            return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
+bool HasStrayControl(std::string_view text) {
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte < 0x20 && c != '\t' && c != '\n' && c != '\r') || byte == 0x7F) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    const std::string text = orlavo::DecodeBookText(bytes);
+    if (!IsValidUtf8(text) || HasStrayControl(text)) {
+        std::abort();
+    }
+    const orlavo::BookItems items = orlavo::ReadBookItems(text);
+    for (std::int32_t i = 0; i < items.size(); ++i) {
+        const std::string_view item = items.at(i);
+        if (item.find_first_of("\r\n") != std::string_view::npos || !IsValidUtf8(item)) {
+            std::abort();
+        }
+    }
+    return 0;
+}
