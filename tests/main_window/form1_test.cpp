@@ -86,6 +86,7 @@ TEST(Closing, WhileReadingEndsTheProgramWithoutReturningToTheLoop) {
     Form1 form(ServicesOf(p));
     form.Raise(Event::kLoad);
     p.list.SetItems({"a", "b", "c"});
+    p.list.SetSelected(0);
     p.pump.At(1, [&] { form.Raise(Event::kUnload); });
     EXPECT_THROW(form.Raise(Event::kStartOrlavoClick), ProgramEnded);
     EXPECT_EQ(p.Spoken(), (std::vector<std::string>{"a"}));

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QAbstractListModel>
+
+#include "platform/book_items.h"
+
+namespace orlavo {
+
+// The rows of the book list, kept as the book's UTF-8 items. A row's text becomes a QString only
+// when the view asks for it, so a book of a million items loads as one buffer in one step.
+class BookListModel : public QAbstractListModel {
+    Q_OBJECT
+
+  public:
+    explicit BookListModel(QObject* parent = nullptr);
+
+    const BookItems& items() const { return m_items; }
+    void ReplaceItems(BookItems items);
+    void AddItem(std::string_view text);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+
+  private:
+    BookItems m_items;
+};
+
+}  // namespace orlavo

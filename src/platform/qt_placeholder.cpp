@@ -1,1 +1,0 @@
-// Replaced as the qt layer is written.

@@ -1,0 +1,315 @@
+// The window as a person sees it, offscreen: its size, controls, colours, title font, focus and
+// tab order, and the File menu with its separators and access keys.
+
+#include "platform/qt_main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QAccessible>
+#include <QApplication>
+#include <QFontInfo>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace orlavo {
+namespace {
+
+using Command = QtMainWindow::Command;
+
+constexpr QRgb kGrey = qRgb(192, 192, 192);
+
+class ShownWindow : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        window.SetCommandHandler([this](Command command) { commands.push_back(command); });
+        window.show();
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    }
+
+    QWidget* Control(const char* name) { return window.findChild<QWidget*>(QLatin1String(name)); }
+    QMenu* FileMenu() { return window.findChild<QMenu*>(QStringLiteral("File")); }
+    QWidget* Client() { return window.centralWidget(); }
+
+    QtMainWindow window;
+    std::vector<Command> commands;
+};
+
+// --- Size and frame ----------------------------------------------------------------------------
+
+TEST_F(ShownWindow, HasAFixedClientAreaOf602By423UnderTheMenuBar) {
+    EXPECT_EQ(Client()->size(), QSize(602, 423));
+    EXPECT_EQ(Client()->mapTo(&window, QPoint(0, 0)), QPoint(0, window.menuBar()->height()));
+    EXPECT_EQ(window.minimumSize(), window.maximumSize());
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Orlavo"));
+    EXPECT_FALSE(window.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_TRUE(window.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+}
+
+TEST_F(ShownWindow, CarriesItsIconInEverySize) {
+    for (const int size : {16, 32, 48, 64, 128}) {
+        const QImage image(QStringLiteral(":/icons/orlavo-%1.png").arg(size));
+        EXPECT_EQ(image.size(), QSize(size, size)) << size;
+    }
+    EXPECT_EQ(window.windowIcon().pixmap(16).size(), QSize(16, 16));
+    EXPECT_EQ(QApplication::applicationName(), QStringLiteral("Orlavo"));
+    EXPECT_EQ(QApplication::applicationVersion(), QStringLiteral("1.0.0.0"));
+}
+
+// --- Controls ----------------------------------------------------------------------------------
+
+struct ControlCase {
+    const char* name;
+    QRect geometry;
+};
+
+void PrintTo(const ControlCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class ControlPlacement : public ShownWindow, public ::testing::WithParamInterface<ControlCase> {};
+
+TEST_P(ControlPlacement, SitsAtItsPlaceInTheClientArea) {
+    QWidget* control = Control(GetParam().name);
+    ASSERT_NE(control, nullptr);
+    EXPECT_EQ(control->parentWidget(), Client());
+    EXPECT_EQ(control->geometry(), GetParam().geometry);
+    EXPECT_FALSE(control->accessibleName().isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Layout, ControlPlacement,
+                         ::testing::Values(ControlCase{"txtSource", QRect(632, 40, 233, 25)},
+                                           ControlCase{"List1", QRect(8, 32, 585, 381)},
+                                           ControlCase{"Label2", QRect(0, 416, 601, 25)},
+                                           ControlCase{"Label1", QRect(0, 0, 593, 27)}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ShownWindow, CreatesTheControlsInTheirOrder) {
+    QStringList names;
+    for (QObject* child : Client()->children()) {
+        names << child->objectName();
+    }
+    EXPECT_EQ(names, QStringList({"txtSource", "List1", "Label2", "Label1"}));
+}
+
+TEST_F(ShownWindow, NeverShowsThePathBox) {
+    EXPECT_FALSE(Client()->rect().intersects(Control("txtSource")->geometry()));
+    EXPECT_TRUE(Control("txtSource")->isVisible());  // still there for the tab order
+}
+
+// Pixels of the rendered window: the title strip, the margin beside the list and the footer
+// strip are all the window's grey.
+TEST_F(ShownWindow, PaintsTheBackgroundAndLabelsGrey) {
+    const QImage image = Client()->grab().toImage();
+    for (const QPoint point : {QPoint(2, 2), QPoint(598, 2), QPoint(3, 200), QPoint(597, 200),
+                               QPoint(300, 418), QPoint(300, 422)}) {
+        EXPECT_EQ(image.pixel(point), kGrey) << point.x() << "," << point.y();
+    }
+    for (const char* label : {"Label1", "Label2"}) {
+        EXPECT_TRUE(Control(label)->autoFillBackground()) << label;
+        EXPECT_EQ(Control(label)->palette().color(QPalette::Window).rgb(), kGrey) << label;
+    }
+}
+
+TEST_F(ShownWindow, TheFooterExplainsItselfInOneLine) {
+    const QString tip = Control("Label2")->toolTip();
+    EXPECT_FALSE(tip.isEmpty());
+    EXPECT_FALSE(tip.contains('\n'));
+    EXPECT_TRUE(static_cast<QLabel*>(Control("Label2"))->text().isEmpty());
+}
+
+// --- The title -----------------------------------------------------------------------------------
+
+TEST_F(ShownWindow, ShowsTheTitleBoldAt18PointsCentred) {
+    auto* title = static_cast<QLabel*>(Control("Label1"));
+    const QFontInfo shown(title->font());
+    EXPECT_EQ(title->font().pointSize(), 18);
+    EXPECT_EQ(title->font().weight(), QFont::Bold);
+    EXPECT_TRUE(shown.bold());
+    EXPECT_FALSE(shown.italic());
+    EXPECT_TRUE(title->alignment().testFlag(Qt::AlignHCenter));
+
+    window.titleLabel().SetCaption("Moby Dick");
+    EXPECT_EQ(title->text(), QStringLiteral("Moby Dick"));
+}
+
+TEST_F(ShownWindow, CutsALongTitleAndKeepsTheLabelsSize) {
+    auto* title = static_cast<QLabel*>(Control("Label1"));
+    const std::string longTitle(200, 'W');
+
+    window.titleLabel().SetCaption(longTitle);
+    QApplication::processEvents();
+
+    EXPECT_EQ(title->geometry(), QRect(0, 0, 593, 27));
+    EXPECT_LE(title->fontMetrics().horizontalAdvance(title->text()), 593);
+    EXPECT_TRUE(title->text().startsWith(QStringLiteral("WWW")));
+    EXPECT_EQ(title->toolTip(), QString::fromStdString(longTitle));
+}
+
+TEST_F(ShownWindow, ShowsATitleThatLooksLikeMarkupAsItIs) {
+    window.titleLabel().SetCaption("<b>bold</b>");
+    EXPECT_EQ(static_cast<QLabel*>(Control("Label1"))->textFormat(), Qt::PlainText);
+}
+
+// --- Focus
+// -----------------------------------------------------------------------------------------
+
+TEST_F(ShownWindow, StartsWithTheListFocusedAndTabsThroughThePathBox) {
+    EXPECT_EQ(QApplication::focusWidget(), Control("List1"));
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), Control("txtSource"));
+
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("typed"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), Control("List1"));
+    EXPECT_TRUE(commands.empty());
+}
+
+// --- The menu ------------------------------------------------------------------------------------
+
+struct MenuEntry {
+    const char* name;
+    const char* caption;  // empty for a separator line
+};
+
+TEST_F(ShownWindow, HasOneFileMenuWithItsEntriesInOrder) {
+    const std::vector<MenuEntry> expected = {
+        {"Space", ""},
+        {"LoadEBook", "&Load E Book"},
+        {"Space3", ""},
+        {"StartOrlavo", "&Start Orlavo"},
+        {"StartOrlavoFromLine", "&Start Orlavo From Line"},
+        {"space1", ""},
+        {"StopOrlavo", "&Stop Orlavo"},
+        {"space2", ""},
+    };
+    ASSERT_EQ(window.menuBar()->actions().size(), 1);
+    EXPECT_EQ(window.menuBar()->actions().first()->text(), QStringLiteral("&File"));
+    EXPECT_EQ(window.menuBar()->actions().first()->objectName(), QStringLiteral("File"));
+    QMenu* file = FileMenu();
+    ASSERT_NE(file, nullptr);
+    EXPECT_FALSE(file->separatorsCollapsible());
+
+    const QList<QAction*> actions = file->actions();
+    ASSERT_EQ(actions.size(), static_cast<qsizetype>(expected.size()));
+    for (qsizetype i = 0; i < actions.size(); ++i) {
+        const MenuEntry& entry = expected[static_cast<std::size_t>(i)];
+        SCOPED_TRACE(entry.name);
+        EXPECT_EQ(actions[i]->objectName(), QLatin1String(entry.name));
+        EXPECT_EQ(actions[i]->isSeparator(), *entry.caption == '\0');
+        EXPECT_EQ(actions[i]->text(), QLatin1String(entry.caption));
+        EXPECT_TRUE(actions[i]->isEnabled());
+        EXPECT_TRUE(actions[i]->isVisible());
+        EXPECT_FALSE(actions[i]->isCheckable());
+        EXPECT_TRUE(actions[i]->shortcut().isEmpty());
+    }
+}
+
+// The leading and trailing separator lines are drawn: the menu's first and last items have room.
+TEST_F(ShownWindow, DrawsTheOpeningAndClosingSeparators) {
+    QMenu* file = FileMenu();
+    file->popup(QPoint(0, 0));
+    const QList<QAction*> actions = file->actions();
+    EXPECT_GT(file->actionGeometry(actions.first()).height(), 0);
+    EXPECT_GT(file->actionGeometry(actions.last()).height(), 0);
+    EXPECT_LT(file->actionGeometry(actions.first()).top(), file->actionGeometry(actions[1]).top());
+    file->hide();
+}
+
+TEST_F(ShownWindow, AnnouncesEveryMenuItemToAScreenReader) {
+    QAccessibleInterface* menu = QAccessible::queryAccessibleInterface(FileMenu());
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(menu->text(QAccessible::Name), QStringLiteral("File"));
+    QStringList names;
+    for (int i = 0; i < menu->childCount(); ++i) {
+        QAccessibleInterface* item = menu->child(i);
+        if (item->role() != QAccessible::Separator) {
+            names << item->text(QAccessible::Name);
+        }
+    }
+    EXPECT_EQ(names, QStringList(
+                         {"Load E Book", "Start Orlavo", "Start Orlavo From Line", "Stop Orlavo"}));
+}
+
+// Keys pressed after Alt+F opened the menu, and the command they choose.
+struct AccessKeyCase {
+    const char* name;
+    std::vector<Qt::Key> keys;
+    std::vector<Command> chosen;
+};
+
+void PrintTo(const AccessKeyCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class AccessKeys : public ShownWindow, public ::testing::WithParamInterface<AccessKeyCase> {};
+
+TEST_P(AccessKeys, ChooseFromTheFileMenu) {
+    QTest::keyClick(&window, Qt::Key_F, Qt::AltModifier);
+    ASSERT_EQ(QApplication::activePopupWidget(), FileMenu());
+
+    for (const Qt::Key key : GetParam().keys) {
+        QTest::keyClick(QApplication::activePopupWidget(), key);
+    }
+
+    EXPECT_EQ(commands, GetParam().chosen);
+    if (GetParam().chosen.empty()) {
+        EXPECT_EQ(QApplication::activePopupWidget(), FileMenu());
+        FileMenu()->hide();
+    } else {
+        EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Menu, AccessKeys,
+    ::testing::Values(AccessKeyCase{"LChoosesLoadAtOnce", {Qt::Key_L}, {Command::kLoadEBook}},
+                      AccessKeyCase{"SAloneChoosesNothing", {Qt::Key_S}, {}},
+                      AccessKeyCase{
+                          "SThenEnterStarts", {Qt::Key_S, Qt::Key_Return}, {Command::kStartOrlavo}},
+                      AccessKeyCase{"SecondSStartsFromLine",
+                                    {Qt::Key_S, Qt::Key_S, Qt::Key_Return},
+                                    {Command::kStartOrlavoFromLine}},
+                      AccessKeyCase{"ThirdSStops",
+                                    {Qt::Key_S, Qt::Key_S, Qt::Key_S, Qt::Key_Return},
+                                    {Command::kStopOrlavo}},
+                      AccessKeyCase{"FourthSComesBackToStart",
+                                    {Qt::Key_S, Qt::Key_S, Qt::Key_S, Qt::Key_S, Qt::Key_Return},
+                                    {Command::kStartOrlavo}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// --- Commands ------------------------------------------------------------------------------------
+
+// A command runs inside the click itself; were it queued it could run later, in the middle of
+// an item being spoken.
+TEST_F(ShownWindow, RunsEachCommandBeforeTheClickReturns) {
+    for (const char* name : {"LoadEBook", "StartOrlavo", "StartOrlavoFromLine", "StopOrlavo"}) {
+        window.findChild<QAction*>(QLatin1String(name))->trigger();
+    }
+    EXPECT_EQ(commands,
+              std::vector<Command>({Command::kLoadEBook, Command::kStartOrlavo,
+                                    Command::kStartOrlavoFromLine, Command::kStopOrlavo}));
+}
+
+TEST_F(ShownWindow, ClickingASeparatorRunsNothing) {
+    window.findChild<QAction*>(QStringLiteral("Space"))->trigger();
+    EXPECT_TRUE(commands.empty());
+}
+
+TEST_F(ShownWindow, ClosingHandsOverToTheHandlerWithTheWindowStillOpen) {
+    window.close();
+    EXPECT_EQ(commands, std::vector<Command>({Command::kClose}));
+    EXPECT_TRUE(window.isVisible());
+}
+
+}  // namespace
+}  // namespace orlavo

@@ -1,0 +1,11 @@
+// Widgets need a QApplication for the whole run, so the Qt tests bring their own main.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
