@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "platform/pcm_sink.h"
+
+namespace orlavo::testing {
+
+// A sink that keeps everything it is given, one entry per finished utterance.
+class PcmRecorder : public PcmSink {
+  public:
+    void Write(std::span<const std::int16_t> samples) override {
+        ++writes;
+        current.insert(current.end(), samples.begin(), samples.end());
+    }
+    void Finish() override {
+        utterances.push_back(std::move(current));
+        current.clear();
+    }
+
+    std::vector<std::int16_t> current;
+    std::vector<std::vector<std::int16_t>> utterances;
+    int writes = 0;
+};
+
+}  // namespace orlavo::testing
