@@ -7,6 +7,7 @@
 
 #include <QMainWindow>
 #include <functional>
+#include <memory>
 
 #include "platform/qt_application.h"
 #include "platform/qt_book_list.h"
@@ -16,6 +17,7 @@
 #include "platform/qt_label.h"
 #include "platform/qt_text_box.h"
 #include "platform/qt_window_geometry.h"
+#include "platform/x11_close_request.h"
 
 class QLabel;
 class QLineEdit;
@@ -73,6 +75,7 @@ class QtMainWindow : public QMainWindow {
     QtWindowGeometry m_geometry;
 
     std::function<void(Command)> m_handler;
+    std::unique_ptr<X11CloseRequest> m_closeRequest;
 };
 
 }  // namespace orlavo
