@@ -6,7 +6,7 @@ set -euo pipefail
 
 build_packages=(
     cmake g++ make pkg-config
-    qt6-base-dev qt6-qpa-plugins libgl-dev libxcb1-dev
+    qt6-base-dev qt6-qpa-plugins libgl-dev
     libespeak-ng-dev espeak-ng-data
     libpulse-dev
     libgtest-dev libbenchmark-dev

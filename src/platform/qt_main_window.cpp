@@ -82,18 +82,9 @@ QtMainWindow::QtMainWindow(QWidget* parent)
     menuBar()->setNativeMenuBar(false);
     menuBar()->setAccessibleName(QStringLiteral("Menu bar"));
     setFixedSize(kClientSize.width(), kClientSize.height() + menuBar()->sizeHint().height());
-
-    if (QGuiApplication::platformName() == QLatin1String("xcb")) {
-        m_closeRequest = std::make_unique<X11CloseRequest>(*this, [this] { Run(Command::kClose); });
-        QCoreApplication::instance()->installNativeEventFilter(m_closeRequest.get());
-    }
 }
 
-QtMainWindow::~QtMainWindow() {
-    if (m_closeRequest) {
-        QCoreApplication::instance()->removeNativeEventFilter(m_closeRequest.get());
-    }
-}
+QtMainWindow::~QtMainWindow() = default;
 
 void QtMainWindow::SetCommandHandler(std::function<void(Command)> handler) {
     m_handler = std::move(handler);

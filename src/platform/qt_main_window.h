@@ -7,7 +7,6 @@
 
 #include <QMainWindow>
 #include <functional>
-#include <memory>
 
 #include "platform/qt_application.h"
 #include "platform/qt_book_list.h"
@@ -17,7 +16,6 @@
 #include "platform/qt_label.h"
 #include "platform/qt_text_box.h"
 #include "platform/qt_window_geometry.h"
-#include "platform/x11_close_request.h"
 
 class QLabel;
 class QLineEdit;
@@ -75,7 +73,6 @@ class QtMainWindow : public QMainWindow {
     QtWindowGeometry m_geometry;
 
     std::function<void(Command)> m_handler;
-    std::unique_ptr<X11CloseRequest> m_closeRequest;
 };
 
 }  // namespace orlavo
