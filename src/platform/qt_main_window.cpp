@@ -60,6 +60,7 @@ QtMainWindow::QtMainWindow(QWidget* parent)
       m_pathBox(*m_txtSource),
       m_titleLabel(*m_label1),
       m_dialogs(*this),
+      m_eventPump([this] { RunHeldCommands(); }),
       m_geometry(*this) {
     QCoreApplication::setApplicationName(QStringLiteral("Orlavo"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ORLAVO_VERSION));
@@ -168,9 +169,35 @@ void QtMainWindow::BuildMenu() {
     addSeparator("space2");
 }
 
+// While an item is being spoken the window stays responsive: the menu opens and the list
+// scrolls, but a command chosen then is held and runs at the reading loop's next pump step, as
+// the loop expects. Closing is never held: a person who closes Orlavo expects silence at once.
 void QtMainWindow::Run(Command command) {
-    if (m_handler) {
-        m_handler(command);
+    if (!m_handler) {
+        return;
+    }
+    if (command != Command::kClose && m_commandsRunning > 0 && !m_eventPump.InStep()) {
+        m_heldCommands.push_back(command);
+        return;
+    }
+    const bool inStep = m_eventPump.InStep();
+    m_eventPump.SetInStep(false);
+    ++m_commandsRunning;
+    m_handler(command);
+    --m_commandsRunning;
+    m_eventPump.SetInStep(inStep);
+    // A command held during a command that had no pump step of its own (the spoken "Load Ee
+    // Book First") runs as soon as that command is over.
+    if (m_commandsRunning == 0) {
+        RunHeldCommands();
+    }
+}
+
+void QtMainWindow::RunHeldCommands() {
+    while (!m_heldCommands.empty()) {
+        const Command command = m_heldCommands.front();
+        m_heldCommands.pop_front();
+        Run(command);
     }
 }
 

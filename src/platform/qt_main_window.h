@@ -6,6 +6,7 @@
 // list, the boxes and the window. Built by main.cpp; used through Form1.
 
 #include <QMainWindow>
+#include <deque>
 #include <functional>
 
 #include "platform/qt_application.h"
@@ -54,6 +55,7 @@ class QtMainWindow : public QMainWindow {
     void BuildControls();
     void BuildMenu();
     void Run(Command command);
+    void RunHeldCommands();
 
     // The controls in the order they are created; the window owns them.
     QWidget* m_client;
@@ -73,6 +75,8 @@ class QtMainWindow : public QMainWindow {
     QtWindowGeometry m_geometry;
 
     std::function<void(Command)> m_handler;
+    int m_commandsRunning = 0;
+    std::deque<Command> m_heldCommands;
 };
 
 }  // namespace orlavo

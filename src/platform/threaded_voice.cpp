@@ -112,8 +112,9 @@ void ThreadedVoice::WaitUntilDone(std::unique_lock<std::mutex>& lock) {
         QEventLoop loop;
         m_waitingLoop = &loop;
         lock.unlock();
-        // Repaints and timers go on; key presses, clicks and menu commands wait until we return.
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
+        // The window keeps repainting and answering the person; it holds back any command chosen
+        // meanwhile until the reading loop's next pump step.
+        loop.exec();
         lock.lock();
         m_waitingLoop = nullptr;
     }

@@ -311,5 +311,53 @@ TEST_F(ShownWindow, ClosingHandsOverToTheHandlerWithTheWindowStillOpen) {
     EXPECT_TRUE(window.isVisible());
 }
 
+// While a command is busy outside a pump step (an item being spoken), the menu still answers but
+// a command chosen there waits for the reading loop's next pump step; closing never waits.
+TEST_F(ShownWindow, HoldsCommandsChosenWhileAnItemIsSpokenUntilThePumpStep) {
+    QAction* stop = window.findChild<QAction*>(QStringLiteral("StopOrlavo"));
+    std::vector<std::string> log;
+    window.SetCommandHandler([&](Command command) {
+        if (command == Command::kStartOrlavo) {
+            log.push_back("start");
+            stop->trigger();  // chosen while the item is spoken
+            log.push_back("spoken");
+            window.eventPump().DoEvents();
+            log.push_back("after pump");
+            stop->trigger();  // and again while the next item is spoken
+            window.close();
+            log.push_back("spoken again");
+        } else {
+            log.push_back(command == Command::kClose ? "close" : "stop");
+        }
+    });
+    window.findChild<QAction*>(QStringLiteral("StartOrlavo"))->trigger();
+    EXPECT_EQ(log, (std::vector<std::string>{"start", "spoken", "stop", "after pump", "close",
+                                             "spoken again", "stop"}));
+}
+
+TEST_F(ShownWindow, ACommandChosenInThePumpStepRunsThereAndItsOwnWaitsHoldOthers) {
+    QAction* stop = window.findChild<QAction*>(QStringLiteral("StopOrlavo"));
+    QAction* start = window.findChild<QAction*>(QStringLiteral("StartOrlavoFromLine"));
+    std::vector<std::string> log;
+    window.SetCommandHandler([&](Command command) {
+        if (command == Command::kStartOrlavo) {
+            log.push_back("outer");
+            start->trigger();  // held: the outer loop is speaking
+            window.eventPump().DoEvents();
+            log.push_back("outer resumes");
+        } else if (command == Command::kStartOrlavoFromLine) {
+            log.push_back("nested");
+            stop->trigger();  // held: the nested loop is speaking
+            log.push_back("nested spoken");
+            window.eventPump().DoEvents();
+        } else {
+            log.push_back("stop");
+        }
+    });
+    window.findChild<QAction*>(QStringLiteral("StartOrlavo"))->trigger();
+    EXPECT_EQ(log, (std::vector<std::string>{"outer", "nested", "nested spoken", "stop",
+                                             "outer resumes"}));
+}
+
 }  // namespace
 }  // namespace orlavo
