@@ -20,6 +20,7 @@ enum class Step {
     kAdvance,
     kSelect,
     kTestEnd,
+    kPauseBeforeTheEnd,
     kSpeakTheEnd,
     kDone,
 };
@@ -39,6 +40,7 @@ Step ResumeAfterPassedOver(Step failed) {
         case Step::kSelect:
             return Step::kTestEnd;
         case Step::kTestEnd:
+        case Step::kPauseBeforeTheEnd:
             return Step::kSpeakTheEnd;
         default:
             return Step::kDone;
@@ -94,7 +96,11 @@ class Loop {
                 }
                 return Step::kTestEnd;
             case Step::kTestEnd:
-                return position == list.ListCount() ? Step::kSpeakTheEnd : Step::kTestStop;
+                return position == list.ListCount() ? Step::kPauseBeforeTheEnd : Step::kTestStop;
+            case Step::kPauseBeforeTheEnd:
+                // The same pause as between items, so "The End" is not run into the last line.
+                m_services.clock.Sleep(kPauseBeforeItemMs);
+                return Step::kSpeakTheEnd;
             case Step::kSpeakTheEnd:
                 Speak(m_members, kTheEnd);
                 return Step::kDone;

@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,6 +37,10 @@ struct Happening {
     std::string text;
     bool operator==(const Happening&) const = default;
 };
+
+inline void PrintTo(const Happening& h, std::ostream* os) {
+    *os << h.what << ' ' << h.text;
+}
 
 using Journal = std::vector<Happening>;
 

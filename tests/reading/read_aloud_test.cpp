@@ -38,7 +38,7 @@ struct PathCase {
     std::int32_t selected;
     std::vector<std::string> spoken;
     std::int32_t finalSelection;
-    int pauses;
+    int pauses;  // the pause before each item and before "The End"
 };
 
 void PrintTo(const PathCase& c, std::ostream* os) {
@@ -65,29 +65,29 @@ INSTANTIATE_TEST_SUITE_P(
                  0,
                  {"a", "b", "c", "d", "e", "The End"},
                  4,
-                 5},
+                 6},
         PathCase{"NothingSelectedTakesOneSilentPass",
                  {"a", "b", "c"},
                  -1,
                  {"a", "b", "c", "The End"},
                  2,
-                 4},
-        PathCase{"OneItemNothingSelected", {"only"}, -1, {"only", "The End"}, 0, 2},
-        PathCase{"OneItemSelected", {"only"}, 0, {"only", "The End"}, 0, 1},
-        PathCase{"FromLastItem", {"a", "b", "c"}, 2, {"c", "The End"}, 2, 1},
-        PathCase{"FromTheMiddle", {"a", "b", "c", "d"}, 2, {"c", "d", "The End"}, 3, 2},
+                 5},
+        PathCase{"OneItemNothingSelected", {"only"}, -1, {"only", "The End"}, 0, 3},
+        PathCase{"OneItemSelected", {"only"}, 0, {"only", "The End"}, 0, 2},
+        PathCase{"FromLastItem", {"a", "b", "c"}, 2, {"c", "The End"}, 2, 2},
+        PathCase{"FromTheMiddle", {"a", "b", "c", "d"}, 2, {"c", "d", "The End"}, 3, 3},
         PathCase{
-            "EmptyItemsAreSilentButStillPaced", {"a", "", "c"}, 0, {"a", "c", "The End"}, 2, 3},
-        PathCase{"BookOfEmptyItems", {"", ""}, 0, {"The End"}, 1, 2}),
+            "EmptyItemsAreSilentButStillPaced", {"a", "", "c"}, 0, {"a", "c", "The End"}, 2, 4},
+        PathCase{"BookOfEmptyItems", {"", ""}, 0, {"The End"}, 1, 3}),
     [](const auto& info) { return info.param.name; });
 
 TEST(ReadingLoop, HighlightsEachItemBeforeItsPauseAndWhileItIsSpoken) {
     Reader r({"a", "b", "c"}, 0);
     r.Read();
-    const Journal expected = {{"sleep", "100"}, {"speak", "a"},   {"pump", "1"},
-                              {"select", "1"},  {"sleep", "100"}, {"speak", "b"},
-                              {"pump", "2"},    {"select", "2"},  {"sleep", "100"},
-                              {"speak", "c"},   {"pump", "3"},    {"speak", "The End"}};
+    const Journal expected = {{"sleep", "100"},    {"speak", "a"}, {"pump", "1"}, {"select", "1"},
+                              {"sleep", "100"},    {"speak", "b"}, {"pump", "2"}, {"select", "2"},
+                              {"sleep", "100"},    {"speak", "c"}, {"pump", "3"}, {"sleep", "100"},
+                              {"speak", "The End"}};
     EXPECT_EQ(r.p.journal, expected);
 }
 
