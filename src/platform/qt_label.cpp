@@ -13,6 +13,9 @@ void QtLabel::SetCaption(const std::string& caption) {
                               .elidedText(text, Qt::ElideRight, m_label.contentsRect().width());
     m_label.setText(shown);
     m_label.setToolTip(shown == text ? QString() : text);
+    // The label's accessible name says what it is ("Book title"), which hides its text from a
+    // screen reader; the title itself, uncut, goes in the description it reads next.
+    m_label.setAccessibleDescription(text);
 }
 
 }  // namespace orlavo
