@@ -254,9 +254,9 @@ class OrlavoTestCase(unittest.TestCase):
         return self.recorder.now_sample()
 
     def assertHeard(self, heard, texts):
-        """heard, utterance by utterance, is texts spoken in order. Orlavo says "The End" right
-        after the last item, without the pause that separates items, so the two may be heard
-        as one utterance: then its length must be theirs together plus a gap shorter than the
+        """heard, utterance by utterance, is texts spoken in order. Should the pause before
+        "The End" be too short for the cutter to see, the last item and "The End" are heard as
+        one utterance: then its length must be theirs together plus a gap shorter than the
         silence that separates utterances."""
         expected = [audio.espeak_length_s(text, self.session.env) for text in texts]
         described = ", ".join(f"{u.length_s:.3f}" for u in heard)
