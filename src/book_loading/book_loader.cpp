@@ -1,10 +1,72 @@
 #include "book_loading/book_loader.h"
 
+#include <cstdint>
+#include <new>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "book_loading/book_title.h"
+#include "book_loading/field_reader.h"
+#include "book_loading/pick_file.h"
+#include "book_loading/text_decoder.h"
+#include "platform/runtime_error.h"
+
 namespace orlavo {
+namespace {
+
+constexpr const char* kMessageTitle = "Orlavo";
+// Files are read whole and closed at once, so the first free file number is always the one used.
+constexpr std::int16_t kBookFileNumber = 1;
+
+}  // namespace
 
 BookLoader::BookLoader(Form1Members& members, LoadingServices services)
     : m_members(members), m_services(services) {}
 
-void BookLoader::LoadEBook_Click() {}
+void BookLoader::LoadEBook_Click() {
+    const std::vector<std::string> patterns{"*.TxT", ""};
+    const std::vector<std::string> descriptions{"TxT", ""};
+    std::string chosen = PickFile(kLoadDialogTitle, patterns, descriptions, 1.0F,
+                                  m_services.fileDialog, m_services.app);
+    // Cancel leaves only spaces: no path, nothing to do.
+    if (chosen.find(kPathSeparator) == std::string::npos) {
+        return;
+    }
+    const std::string path = chosen.substr(0, chosen.find('\0'));
+
+    // Everything that can fail happens before anything on screen changes, so a file that cannot
+    // be used never costs the person the book they had.
+    BookItems items;
+    try {
+        items = ReadBookItems(DecodeBookText(m_services.files.ReadAll(path, kLargestBook)));
+    } catch (const RuntimeError& error) {
+        m_services.dialogs.MsgBox(
+            "Orlavo could not load the book\r\n" + path + "\r\n\r\n" + error.what(),
+            MessageStyle::kExclamation, kMessageTitle);
+        return;
+    } catch (const std::bad_alloc&) {
+        m_services.dialogs.MsgBox("Orlavo could not load the book\r\n" + path +
+                                      "\r\n\r\nThere is not enough memory to hold it.",
+                                  MessageStyle::kExclamation, kMessageTitle);
+        return;
+    }
+
+    m_members.SourcePath = std::move(chosen);
+    m_members.FileNum = kBookFileNumber;
+    if (!items.empty()) {
+        m_members.LineText = std::string(items.at(items.size() - 1));
+    }
+    // A new book is read from its start; a reading loop still running over the old one sees the
+    // generation change and ends.
+    m_members.LinePos = 0;
+    ++m_members.m_bookGeneration;
+
+    m_services.pathBox.SetText(m_members.SourcePath);
+    m_services.list.ReplaceItems(std::move(items));
+    m_services.title.SetCaption(BookTitle(path));
+    m_services.dialogs.MsgBox(std::string(kLoadedFrom) + "\r\n" + path, MessageStyle::kExclamation,
+                              kMessageTitle);
+}
 
 }  // namespace orlavo

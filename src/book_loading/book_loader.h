@@ -2,7 +2,11 @@
 
 // Loading a book: asks for a text file, reads and decodes it whole, then replaces the book list,
 // the path box and the title in one step and confirms with a message box. Called by the window's
-// Load E Book command; a file that cannot be used leaves the current book as it was.
+// Load E Book command; a file that cannot be used leaves the current book as it was and a message
+// box says why. The pieces: PickFile (the dialog request), DecodeBookText (bytes to UTF-8),
+// ReadBookItems (the item rules) and BookTitle (the title rule).
+
+#include <cstddef>
 
 #include "main_window/form1_members.h"
 #include "platform/application.h"
@@ -14,6 +18,11 @@
 #include "platform/text_box.h"
 
 namespace orlavo {
+
+inline constexpr const char* kLoadDialogTitle = "Load E Book TxT File";
+inline constexpr const char* kLoadedFrom = "Your E Book TxT File Is Loaded From";
+// No plain-text book comes near this; a bigger file is almost surely chosen by mistake.
+inline constexpr std::size_t kLargestBook = std::size_t{1} << 30;
 
 struct LoadingServices {
     BookList& list;

@@ -6,11 +6,12 @@
 namespace orlavo {
 
 // Reads a whole file into memory. A file that cannot be used raises a RuntimeError whose message
-// says why in plain words (missing, a folder, not a regular file, unreadable, too large). No file
-// is left open either way.
+// says why in plain words (missing, a folder, not a regular file, unreadable, too large): error 53
+// when there is no such file, error 57 for every other reason. No file is left open either way.
 class FileReader {
   public:
     virtual ~FileReader() = default;
+    // The file's bytes, unchanged. A file larger than maxBytes is refused, not cut short.
     virtual std::string ReadAll(const std::string& path, std::size_t maxBytes) = 0;
 };
 

@@ -1,1 +1,0 @@
-// Replaced as the files layer is written.

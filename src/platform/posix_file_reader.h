@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "platform/file_reader.h"
+
+namespace orlavo {
+
+// Reads book files with the POSIX calls. Only regular files are read: a FIFO would block the
+// window until someone wrote to it and a device such as /dev/zero never ends, so both are refused
+// before a byte is read.
+class PosixFileReader : public FileReader {
+  public:
+    std::string ReadAll(const std::string& path, std::size_t maxBytes) override;
+};
+
+}  // namespace orlavo
