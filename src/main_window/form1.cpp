@@ -1,6 +1,7 @@
 #include "main_window/form1.h"
 
 #include <string>
+#include <utility>
 
 #include "main_window/closing_animation.h"
 #include "platform/runtime_error.h"
@@ -70,22 +71,24 @@ bool Form1::TryCreateVoice() {
     }
 }
 
+void Form1::ShowSpeechUnavailable() {
+    m_services.dialogs.MsgBox(
+        std::string(kSpeechUnavailable) + "\r\n\r\n" + m_members.m_voiceProblem,
+        MessageStyle::kExclamation, kProgramTitle);
+}
+
 // A sound server started after Orlavo is picked up by the next start command.
 bool Form1::EnsureVoice() {
     if (m_members.Voice || TryCreateVoice()) {
         return true;
     }
-    m_services.dialogs.MsgBox(
-        std::string(kSpeechUnavailable) + "\r\n\r\n" + m_members.m_voiceProblem,
-        MessageStyle::kExclamation, kProgramTitle);
+    ShowSpeechUnavailable();
     return false;
 }
 
 void Form1::Form_Load() {
     if (!TryCreateVoice()) {
-        m_services.dialogs.MsgBox(
-            std::string(kSpeechUnavailable) + "\r\n\r\n" + m_members.m_voiceProblem,
-            MessageStyle::kExclamation, kProgramTitle);
+        ShowSpeechUnavailable();
     }
 }
 

@@ -60,6 +60,7 @@ class Form1 {
   private:
     bool TryCreateVoice();
     bool EnsureVoice();
+    void ShowSpeechUnavailable();
 
     Form1Services m_services;
     Form1Members m_members;
