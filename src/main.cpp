@@ -41,7 +41,9 @@ int main(int argc, char** argv) {
                         window.geometry(), [] { return orlavo::CreateSpeechVoice(); }});
     window.SetCommandHandler(
         [&form](orlavo::QtMainWindow::Command command) { form.Raise(EventOf(command)); });
+    // The window is shown first, so that a message about missing speech appears over it rather
+    // than alone somewhere on the screen.
+    window.ShowOnScreen();
     form.Raise(orlavo::Form1::Event::kLoad);
-    window.show();
     return application.exec();
 }

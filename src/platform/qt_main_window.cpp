@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
@@ -10,6 +11,7 @@
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
+#include <QWindow>
 #include <utility>
 
 #include "platform/book_list_model.h"
@@ -86,6 +88,15 @@ QtMainWindow::QtMainWindow(QWidget* parent)
 }
 
 QtMainWindow::~QtMainWindow() = default;
+
+void QtMainWindow::ShowOnScreen() {
+    show();
+    QElapsedTimer waited;
+    waited.start();
+    while (!(windowHandle() != nullptr && windowHandle()->isExposed()) && waited.elapsed() < 1000) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
+    }
+}
 
 void QtMainWindow::SetCommandHandler(std::function<void(Command)> handler) {
     m_handler = std::move(handler);

@@ -39,6 +39,10 @@ class QtMainWindow : public QMainWindow {
     // (from inside the event pump) runs nested in it.
     void SetCommandHandler(std::function<void(Command)> handler);
 
+    // Shows the window and waits (a second at most) until the window system has put it on the
+    // screen, so that a box shown next is centred over it.
+    void ShowOnScreen();
+
     BookList& bookList() { return m_bookList; }
     TextBox& pathBox() { return m_pathBox; }
     Label& titleLabel() { return m_titleLabel; }
