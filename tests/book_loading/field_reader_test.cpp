@@ -10,26 +10,21 @@
 namespace orlavo {
 namespace {
 
-using namespace std::string_literals;
-
 struct ItemsCase {
     const char* name;
     std::string text;
     std::vector<std::string> items;
 };
 
-std::vector<std::string> ItemsOf(const BookItems& book) {
-    std::vector<std::string> out;
-    for (std::int32_t i = 0; i < book.size(); ++i) {
-        out.emplace_back(book.at(i));
-    }
-    return out;
-}
-
 class FieldReaderTest : public ::testing::TestWithParam<ItemsCase> {};
 
 TEST_P(FieldReaderTest, SplitsTheTextIntoItems) {
-    EXPECT_EQ(ItemsOf(ReadBookItems(GetParam().text)), GetParam().items);
+    const BookItems book = ReadBookItems(GetParam().text);
+    std::vector<std::string> items;
+    for (std::int32_t i = 0; i < book.size(); ++i) {
+        items.emplace_back(book.at(i));
+    }
+    EXPECT_EQ(items, GetParam().items);
 }
 
 const ItemsCase kItemCases[] = {
@@ -58,7 +53,6 @@ const ItemsCase kItemCases[] = {
     {"InnerBlanksAndTabsAreKept", "In the\tbeginning  God", {"In the\tbeginning  God"}},
     // Quotes
     {"QuotedItemKeepsCommas", "\"Hello, world\",next", {"Hello, world", "next"}},
-    {"QuotedItemLosesBothQuotes", "\"quoted\"\n", {"quoted"}},
     {"QuotedItemKeepsItsBlanks", "  \"  padded  \"  ,x", {"  padded  ", "x"}},
     {"TextAfterClosingQuoteStartsNextItem", "\"abc\"def,ghi", {"abc", "def", "ghi"}},
     {"QuotedItemAtLineEnd", "\"a\"\n\"b\"", {"a", "b"}},

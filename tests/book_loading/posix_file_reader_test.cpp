@@ -4,6 +4,7 @@
 #include "platform/posix_file_reader.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -56,17 +57,16 @@ struct RefusalCase {
     std::size_t maxBytes;
     int number;
     std::string reason;
-    bool needsPermissions = false;
 };
 
 class PosixFileReaderRefusalTest : public ::testing::TestWithParam<RefusalCase> {};
 
 TEST_P(PosixFileReaderRefusalTest, RaisesErrorSayingWhyAndClosesTheFile) {
-    if (GetParam().needsPermissions && testing::RunningAsRoot()) {
-        GTEST_SKIP() << "file permissions do not stop root, so an unreadable file cannot be made";
-    }
     TempDir dir;
     const std::string path = GetParam().make(dir);
+    if (GetParam().reason == "permission" && ::geteuid() == 0) {
+        GTEST_SKIP() << "file permissions do not stop root, so an unreadable file cannot be made";
+    }
     const std::size_t openBefore = OpenFileCount();
     try {
         PosixFileReader().ReadAll(path, GetParam().maxBytes);
@@ -87,8 +87,6 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"FolderOnTheWay",
                     [](const TempDir& d) { return d.Write("f.txt", "x") + "/inside.txt"; }, 1 << 30,
                     kFileNotFound, "no file"},
-        RefusalCase{"EmptyPath", [](const TempDir&) { return ""s; }, 1 << 30, kFileNotFound,
-                    "no file"},
         RefusalCase{"Folder", [](const TempDir& d) { return d.path(); }, 1 << 30, kFileCannotBeRead,
                     "folder"},
         RefusalCase{"FifoWithoutWriter", [](const TempDir& d) { return d.MakeFifo("p"); }, 1 << 30,
@@ -106,8 +104,12 @@ INSTANTIATE_TEST_SUITE_P(
                     },
                     std::size_t{1} << 30, kFileCannotBeRead, "larger than 1 GiB"},
         RefusalCase{"Unreadable",
-                    [](const TempDir& d) { return d.WriteUnreadable("s.txt", "secret"); }, 1 << 30,
-                    kFileCannotBeRead, "permission", true}),
+                    [](const TempDir& d) {
+                        const std::string path = d.Write("s.txt", "secret");
+                        std::filesystem::permissions(path, std::filesystem::perms::none);
+                        return path;
+                    },
+                    1 << 30, kFileCannotBeRead, "permission"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

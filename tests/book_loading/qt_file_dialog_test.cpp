@@ -1,12 +1,11 @@
 // The real open-file dialog, driven offscreen as a person would: it opens in the program's
-// folder with its caption, lists .txt files in any letter case, and a typed path comes back to
-// the load command in the buffer form.
+// folder with its caption, lists .txt files in any letter case, and a typed or clicked path comes
+// back to the load command in the buffer form.
 
 #include "platform/qt_file_dialog.h"
 
 #include <gtest/gtest.h>
 
-#include <QAbstractItemModel>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFileDialog>
@@ -14,13 +13,10 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListView>
-#include <QStringList>
 #include <QTimer>
 
 #include <optional>
-#include <set>
 #include <string>
-#include <vector>
 
 #include "book_loading/book_loader.h"
 #include "book_loading/pick_file.h"
@@ -30,68 +26,28 @@
 namespace orlavo {
 namespace {
 
-using namespace std::string_literals;
-
-QFileDialog* OpenDialog() {
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (auto* dialog = qobject_cast<QFileDialog*>(widget); dialog && dialog->isVisible()) {
-            return dialog;
-        }
-    }
-    return nullptr;
-}
-
-// The names the dialog's file list shows once it has read the folder (it reads in the
-// background), waiting until `expected` many appear or two seconds pass.
-std::set<std::string> ListedNames(QFileDialog& dialog, std::size_t expected) {
-    auto* view = dialog.findChild<QListView*>(QStringLiteral("listView"));
-    std::set<std::string> names;
-    if (view == nullptr) {
-        return names;
-    }
+// The names the dialog's file list shows once it has read the folder in the background.
+QStringList Listed(const QListView& view, qsizetype expected) {
+    QStringList names;
     QElapsedTimer clock;
     clock.start();
-    while (clock.elapsed() < 2000) {
+    while (names.size() < expected && clock.elapsed() < 2000) {
         QApplication::processEvents(QEventLoop::AllEvents, 20);
-        const QAbstractItemModel* model = view->model();
         names.clear();
-        for (int row = 0; row < model->rowCount(view->rootIndex()); ++row) {
-            names.insert(model->index(row, 0, view->rootIndex()).data().toString().toStdString());
-        }
-        if (names.size() >= expected) {
-            break;
+        for (int row = 0; row < view.model()->rowCount(view.rootIndex()); ++row) {
+            names << view.model()->index(row, 0, view.rootIndex()).data().toString();
         }
     }
+    names.sort();
     return names;
 }
 
-// Selects a listed file as a click on it would.
-void ClickName(QFileDialog& dialog, const std::string& name) {
-    auto* view = dialog.findChild<QListView*>(QStringLiteral("listView"));
-    const QAbstractItemModel* model = view->model();
-    for (int row = 0; row < model->rowCount(view->rootIndex()); ++row) {
-        const QModelIndex index = model->index(row, 0, view->rootIndex());
-        if (index.data().toString().toStdString() == name) {
-            view->setFocus();
-            view->selectionModel()->setCurrentIndex(
-                index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-        }
-    }
-}
-
-struct SeenDialog {
-    std::string caption;
-    std::string folder;
-    QStringList nameFilters;
-    std::set<std::string> listed;
-    bool found = false;
-};
-
 struct DialogCase {
     const char* name;
-    // What the person types into the file name box; nothing means they press Cancel.
-    std::optional<std::string> typed;
-    // The chosen path the buffer must begin with; "@" stands for the starting folder.
+    // What the person types into the file name box ("!" first: clicks that name in the list);
+    // nothing means they press Cancel. "@" stands for the starting folder.
+    std::optional<QString> typed;
+    // The chosen path the buffer must begin with.
     std::optional<std::string> path;
 };
 
@@ -104,39 +60,37 @@ TEST_P(QtFileDialogTest, ReturnsBufferFormOfWhatWasTyped) {
     }
     testing::FakeApplication app;
     app.appPath = dir.path();
-    const auto resolve = [&dir](std::string text) {
-        if (!text.empty() && text.front() == '@') {
-            text.replace(0, 1, dir.path());
-        }
-        return text;
-    };
+    const QString folder = QString::fromStdString(dir.path());
+    const std::optional<QString>& typed = GetParam().typed;
 
-    SeenDialog seen;
+    bool shown = false;
     QTimer::singleShot(0, qApp, [&] {
-        QFileDialog* dialog = OpenDialog();
-        if (dialog == nullptr) {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        auto* view = dialog ? dialog->findChild<QListView*>(QStringLiteral("listView")) : nullptr;
+        auto* edit =
+            dialog ? dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")) : nullptr;
+        if (edit == nullptr || view == nullptr) {
             return;
         }
-        seen.found = true;
-        seen.caption = dialog->windowTitle().toStdString();
-        seen.folder = dialog->directory().absolutePath().toStdString();
-        seen.nameFilters = dialog->nameFilters();
-        seen.listed = ListedNames(*dialog, 3);
-        if (!GetParam().typed) {
+        shown = true;
+        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Load E Book TxT File"));
+        EXPECT_EQ(dialog->directory().absolutePath(), folder);
+        EXPECT_EQ(dialog->nameFilters(), QStringList{QStringLiteral("TxT (*.TxT)")});
+        EXPECT_EQ(Listed(*view, 3), QStringList({"Say \"Hi\".TxT", "UPPER.TXT", "lower.txt"}));
+        if (!typed) {
             dialog->reject();
             return;
         }
-        auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        if (edit == nullptr) {
-            dialog->reject();
-            return;
-        }
-        const std::string& typed = *GetParam().typed;
-        if (typed.front() == '!') {
-            ClickName(*dialog, typed.substr(1));
+        if (typed->startsWith('!')) {
+            const QModelIndexList hits = view->model()->match(
+                view->model()->index(0, 0, view->rootIndex()), Qt::DisplayRole, typed->mid(1));
+            ASSERT_EQ(hits.size(), 1);
+            view->setFocus();
+            view->selectionModel()->setCurrentIndex(
+                hits.front(), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         } else {
             edit->setFocus();
-            edit->setText(QString::fromStdString(resolve(typed)));
+            edit->setText(QString(*typed).replace('@', folder));
         }
         QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
         QApplication::sendEvent(edit, &enter);
@@ -147,31 +101,22 @@ TEST_P(QtFileDialogTest, ReturnsBufferFormOfWhatWasTyped) {
     const std::string buffer =
         PickFile(kLoadDialogTitle, {"*.TxT", ""}, {"TxT", ""}, 1.0F, fileDialog, app);
 
-    ASSERT_TRUE(seen.found) << "no dialog was shown";
-    EXPECT_EQ(seen.caption, "Load E Book TxT File");
-    EXPECT_EQ(seen.folder, dir.path());
-    EXPECT_EQ(seen.nameFilters, QStringList{QStringLiteral("TxT (*.TxT)")});
-    EXPECT_EQ(seen.listed, (std::set<std::string>{"lower.txt", "UPPER.TXT", "Say \"Hi\".TxT"}));
-    std::string expected;
+    ASSERT_TRUE(shown) << "no dialog was shown";
+    QString expected;
     if (GetParam().path) {
-        expected = resolve(*GetParam().path) + '\0';
+        expected = folder + QString::fromStdString(*GetParam().path) + QChar(0);
     }
-    const auto characters =
-        static_cast<std::size_t>(QString::fromStdString(expected).toUcs4().size());
-    if (characters < kFileBufferLength) {
-        expected.append(kFileBufferLength - characters, ' ');
-    }
-    EXPECT_EQ(buffer, expected);
+    const auto characters = static_cast<qsizetype>(expected.toUcs4().size());
+    expected += QString(std::max<qsizetype>(0, kFileBufferLength - characters), ' ');
+    EXPECT_EQ(buffer, expected.toStdString());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Answers, QtFileDialogTest,
-    ::testing::Values(DialogCase{"TypedFullPathOfMissingFile", "@/Moby Dick.txt",
-                                 "@/Moby Dick.txt"},
-                      DialogCase{"TypedNameInStartingFolder", "UPPER.TXT", "@/UPPER.TXT"},
-                      DialogCase{"TypedPathWithSpacesCommasAndAccents",
-                                 "@/Caf\u00E9 Noir, Vol 1.txt", "@/Caf\u00E9 Noir, Vol 1.txt"},
-                      DialogCase{"ClickedNameWithQuotes", "!Say \"Hi\".TxT", "@/Say \"Hi\".TxT"},
+    ::testing::Values(DialogCase{"TypedFullPathOfMissingFileWithSpacesCommasAndAccents",
+                                 "@/Caf\u00E9 Noir, Vol 1.txt", "/Caf\u00E9 Noir, Vol 1.txt"},
+                      DialogCase{"TypedNameInStartingFolder", "UPPER.TXT", "/UPPER.TXT"},
+                      DialogCase{"ClickedNameWithQuotes", "!Say \"Hi\".TxT", "/Say \"Hi\".TxT"},
                       DialogCase{"Cancel", std::nullopt, std::nullopt}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -1,14 +1,12 @@
 // The window's frame in twips, offscreen (where the frame has no border): reading, moving and
-// resizing the real window, and the closing animation run over it.
+// resizing the real window, as the closing animation does.
 
 #include <gtest/gtest.h>
 
 #include <QScreen>
 #include <QTest>
-#include <ostream>
 #include <string>
 
-#include "main_window/closing_animation.h"
 #include "platform/qt_main_window.h"
 #include "platform/runtime_error.h"
 
@@ -44,10 +42,6 @@ struct WriteCase {
     QRect (*expected)(QRect start);
 };
 
-void PrintTo(const WriteCase& c, std::ostream* out) {
-    *out << c.name;
-}
-
 class FrameWrites : public WindowFrame, public ::testing::WithParamInterface<WriteCase> {};
 
 TEST_P(FrameWrites, ReachTheWindowAtOnce) {
@@ -78,20 +72,6 @@ TEST_F(WindowFrame, RefusesASizeOfNothingAndAPlaceBeyondTheWindowSystem) {
     }
     EXPECT_THROW(geometry.SetTop(1e9f), RuntimeError);
     EXPECT_EQ(window.frameGeometry(), start);
-}
-
-TEST_F(WindowFrame, TheClosingAnimationSlidesTheWindowPastTheScreensWidth) {
-    const int screenWidth = window.screen()->geometry().width();
-
-    RunClosingAnimation(window.geometry());
-
-    const QRect end = window.frameGeometry();
-    EXPECT_GT(end.y(), screenWidth);
-    EXPECT_LE(end.y(), screenWidth + 2);  // two pixels a pass
-    EXPECT_EQ(end.x() - start.x(), end.y() - start.y());
-    EXPECT_LT(end.width(), start.width());
-    EXPECT_LT(end.height(), start.height());
-    EXPECT_GE(end.width(), 1);
 }
 
 }  // namespace

@@ -33,19 +33,14 @@ class EspeakSynthesizerTest : public ::testing::Test {
     EspeakSynthesizer m_synthesizer;
 };
 
-TEST_F(EspeakSynthesizerTest, SpeaksAShortPhraseForAPlausibleTime) {
-    const double seconds = HeardSeconds("Hello world");
-    EXPECT_GT(seconds, 0.5);
-    EXPECT_LT(seconds, 2.0);
-}
-
 // espeak-ng carries a little voice-quality state from one utterance to the next, so the same text
 // twice is not sample-identical; it must still be the same speech, with nothing left over from
 // the first time (a stale buffer or held-back silence would show as a longer second utterance).
-TEST_F(EspeakSynthesizerTest, SameTextTwiceSoundsTheSame) {
+TEST_F(EspeakSynthesizerTest, SpeaksForAPlausibleTimeAndTheSameTextTwiceSoundsTheSame) {
     const double first = HeardSeconds("The quick brown fox jumps over the lazy dog.");
-    const double second = HeardSeconds("The quick brown fox jumps over the lazy dog.");
-    EXPECT_NEAR(first, second, 0.005);
+    EXPECT_GT(first, 1.0);
+    EXPECT_LT(first, 4.0);
+    EXPECT_NEAR(HeardSeconds("The quick brown fox jumps over the lazy dog."), first, 0.005);
 }
 
 TEST_F(EspeakSynthesizerTest, GermanLocaleSpeaksGerman) {
@@ -95,10 +90,12 @@ INSTANTIATE_TEST_SUITE_P(Texts, BlankTextTest,
                          ::testing::Values(""s, " "s, "\t\t  "s, "\r\n"s, "\0\0\0"s,
                                            " \x01\x1f\x7f "s));
 
+// Text is read as it stands: NULs, control characters, damaged bytes and markup are never obeyed.
 struct PlainTextCase {
     const char* name;
     std::string text;
-    std::string soundsLike;
+    std::string reference;
+    bool longer;  // heard at least 1.5 times the reference, rather than about as long
 };
 
 class PlainTextTest : public EspeakSynthesizerTest,
@@ -106,70 +103,29 @@ class PlainTextTest : public EspeakSynthesizerTest,
 
 TEST_P(PlainTextTest, ReadsEverythingAsPlainText) {
     const double heard = HeardSeconds(GetParam().text);
-    const double reference = HeardSeconds(GetParam().soundsLike);
-    EXPECT_NEAR(heard, reference, 0.1 * reference) << heard << " s vs " << reference << " s";
+    const double reference = HeardSeconds(GetParam().reference);
+    if (GetParam().longer) {
+        EXPECT_GT(heard, 1.5 * reference) << heard << " s vs " << reference << " s";
+    } else {
+        EXPECT_NEAR(heard, reference, 0.1 * reference) << heard << " s vs " << reference << " s";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, PlainTextTest,
-    ::testing::Values(PlainTextCase{"NulDoesNotEndTheText", "Hello\0world, how are you"s,
-                                    "Hello world, how are you"},
-                      PlainTextCase{"ControlCharactersAreSpaces",
-                                    "Hello\x01world\r\nhow\tare\x1byou"s,
-                                    "Hello world how are you"},
-                      PlainTextCase{"MalformedUtf8IsSkipped",
-                                    "Hello\xffworld \xc3 how\xe2\x82 are you"s,
-                                    "Hello world how are you"},
-                      PlainTextCase{"Utf8IsRead", "Caf\xc3\xa9 na\xc3\xafve"s, "Cafe naive"}),
+    ::testing::Values(
+        PlainTextCase{"NulDoesNotEndTheText", "Hello\0world, how are you"s,
+                      "Hello world, how are you", false},
+        PlainTextCase{"ControlCharactersAreSpaces", "Hello\x01world\r\nhow\tare\x1byou"s,
+                      "Hello world how are you", false},
+        PlainTextCase{"MalformedUtf8IsSkipped", "Hello\xffworld \xc3 how\xe2\x82 are you"s,
+                      "Hello world how are you", false},
+        PlainTextCase{"Utf8IsRead", "Caf\xc3\xa9 na\xc3\xafve"s, "Cafe naive", false},
+        PlainTextCase{"SpeechMarkupIsRead", "<speak>Hi</speak>", "Hi", true},
+        PlainTextCase{"MarkupAloneIsRead", "<speak>", "", true},
+        PlainTextCase{"AudioElementIsRead", "Hi<audio src=\"chime.wav\"/>", "Hi", true},
+        PlainTextCase{"PhonemeCodesAreRead", "[[h@'loU]]", "hello", true}),
     [](const ::testing::TestParamInfo<PlainTextCase>& info) { return info.param.name; });
-
-struct MarkupCase {
-    const char* name;
-    std::string text;
-    std::string ifObeyed;  // what would be heard, were the markup obeyed
-};
-
-class MarkupTest : public EspeakSynthesizerTest,
-                   public ::testing::WithParamInterface<MarkupCase> {};
-
-TEST_P(MarkupTest, IsReadNotObeyed) {
-    const double heard = HeardSeconds(GetParam().text);
-    const double obeyed = HeardSeconds(GetParam().ifObeyed);
-    EXPECT_GT(heard, 1.5 * obeyed) << heard << " s vs " << obeyed << " s";
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Texts, MarkupTest,
-    ::testing::Values(MarkupCase{"SpeechMarkup", "<speak>Hi</speak>", "Hi"},
-                      MarkupCase{"AudioElement", "Hi<audio src=\"chime.wav\"/>", "Hi"},
-                      MarkupCase{"PhonemeCodes", "[[h@'loU]]", "hello"}),
-    [](const ::testing::TestParamInfo<MarkupCase>& info) { return info.param.name; });
-
-TEST_F(EspeakSynthesizerTest, MarkupAloneIsHeard) {
-    // Were it interpreted, "<speak>" would be an empty document and nothing would be heard.
-    EXPECT_GT(HeardSeconds("<speak>"), 0.3);
-    EXPECT_EQ(HeardSeconds(""), 0.0);
-}
-
-class FailingSink : public PcmSink {
-  public:
-    void Write(std::span<const std::int16_t>) override {
-        throw RuntimeError(kAudioFailed, "The sound server went away.");
-    }
-    void Finish() override {}
-};
-
-TEST_F(EspeakSynthesizerTest, SinkFailureStopsSynthesisAndLeavesTheEngineUsable) {
-    FailingSink failing;
-    try {
-        m_synthesizer.Synthesize("This sentence never reaches the speaker.", failing);
-        FAIL() << "no error";
-    } catch (const RuntimeError& error) {
-        EXPECT_EQ(error.number(), kAudioFailed);
-        EXPECT_STREQ(error.what(), "The sound server went away.");
-    }
-    EXPECT_GT(HeardSeconds("Hello world"), 0.5);
-}
 
 }  // namespace
 }  // namespace orlavo

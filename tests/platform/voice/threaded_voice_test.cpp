@@ -5,7 +5,6 @@
 #include <QCoreApplication>
 #include <QTimer>
 
-#include <atomic>
 #include <chrono>
 #include <memory>
 #include <mutex>
@@ -76,18 +75,19 @@ class ThreadedVoiceTest : public ::testing::TestWithParam<bool> {
     std::unique_ptr<QCoreApplication> m_application;
 };
 
-TEST_P(ThreadedVoiceTest, SpeakReturnsOnceTheItemIsSpoken) {
+// The inner voice is made, used and destroyed on one worker thread, as espeak-ng and PulseAudio
+// need; in the program the window's timers keep running while an item is spoken.
+TEST_P(ThreadedVoiceTest, SpeakReturnsOnceTheItemIsSpokenOnTheWorker) {
     auto voice = MakeVoice();
-    voice->Speak("first");
-    EXPECT_EQ(m_record.spoken, std::vector<std::string>{"first"});
-    voice->Speak("second");
-    EXPECT_EQ(m_record.spoken, (std::vector<std::string>{"first", "second"}));
-}
-
-TEST_P(ThreadedVoiceTest, InnerVoiceLivesOnOneWorkerThread) {
-    auto voice = MakeVoice();
+    bool ticked = false;
+    if (m_application) {
+        QTimer::singleShot(10ms, m_application.get(), [&ticked] { ticked = true; });
+    }
     voice->Speak("one");
+    EXPECT_EQ(m_record.spoken, std::vector<std::string>{"one"});
+    EXPECT_EQ(ticked, GetParam());
     voice->Speak("two");
+    EXPECT_EQ(m_record.spoken, (std::vector<std::string>{"one", "two"}));
     voice.reset();
     ASSERT_EQ(m_record.threads.size(), 4u);  // created, spoke twice, destroyed
     for (const std::thread::id& thread : m_record.threads) {
@@ -135,20 +135,6 @@ INSTANTIATE_TEST_SUITE_P(Waiting, ThreadedVoiceTest, ::testing::Values(true, fal
                          [](const ::testing::TestParamInfo<bool>& info) {
                              return info.param ? "InEventLoop" : "Plainly";
                          });
-
-TEST(ThreadedVoiceEventLoopTest, WindowEventsRunWhileSpeaking) {
-    int argc = 1;
-    char name[] = "voice_test";
-    char* argv[] = {name, nullptr};
-    QCoreApplication application(argc, argv);
-    InnerRecord record;
-    ThreadedVoice voice([&record] { return std::make_unique<SlowVoice>(record); });
-    bool repainted = false;
-    QTimer::singleShot(10ms, &application, [&repainted] { repainted = true; });
-    voice.Speak("long item");
-    EXPECT_TRUE(repainted);
-    EXPECT_EQ(record.spoken, std::vector<std::string>{"long item"});
-}
 
 }  // namespace
 }  // namespace orlavo
