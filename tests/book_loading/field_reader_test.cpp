@@ -1,6 +1,7 @@
 // The item rules of a book file, one row per rule, from decoded text to the items of the list.
 
 #include "book_loading/field_reader.h"
+#include "book_loading/text_decoder.h"
 
 #include <gtest/gtest.h>
 
@@ -70,6 +71,16 @@ const ItemsCase kItemCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Rules, FieldReaderTest, ::testing::ValuesIn(kItemCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A book that is one enormous line, and a file with nothing in it, as the loader passes them on.
+TEST(HugeAndEmptyBooks, AreReadWithoutTrouble) {
+    const std::size_t size = 100 * 1024 * 1024;
+    const BookItems line = ReadBookItems(DecodeBookText(std::string(size, 'x')));
+    ASSERT_EQ(line.size(), 1);
+    EXPECT_EQ(line.at(0).size(), size);
+
+    EXPECT_TRUE(ReadBookItems(DecodeBookText(std::string())).empty());
+}
 
 }  // namespace
 }  // namespace orlavo

@@ -195,7 +195,6 @@ class FakeFileDialog : public FileDialog {
 class FakeFileReader : public FileReader {
   public:
     std::string ReadAll(const std::string& path, std::size_t maxBytes) override {
-        reads.push_back(path);
         lastMaxBytes = maxBytes;
         if (auto failure = failures.find(path); failure != failures.end()) {
             throw RuntimeError(failure->second.number(), failure->second.what());
@@ -208,7 +207,6 @@ class FakeFileReader : public FileReader {
 
     std::map<std::string, std::string> files;
     std::map<std::string, RuntimeError> failures;
-    std::vector<std::string> reads;
     std::size_t lastMaxBytes = 0;
 };
 
