@@ -16,7 +16,7 @@ test_packages=(
     xvfb xauth openbox xdotool x11-utils imagemagick
     dbus dbus-x11 at-spi2-core python3 python3-pyatspi gir1.2-atspi-2.0
     sox espeak-ng bible-kjv
-    clang libclang-rt-14-dev
+    clang libclang-rt-dev
 )
 
 wanted=("${build_packages[@]}")
