@@ -18,8 +18,9 @@ namespace orlavo {
 
 // Runs another voice on a worker thread of its own, so the window keeps repainting while an item
 // is spoken. Speak still returns only when the item has been heard: meanwhile the calling thread
-// runs a local event loop that excludes user input, so no keyboard, mouse or menu command runs
-// before it returns (without a QCoreApplication, as in tests, it simply waits). The inner voice is
+// runs a local event loop, so the window repaints and answers the person (the window itself holds
+// back any command chosen meanwhile until the reading loop's next pump step); without a
+// QCoreApplication, as in tests, it simply waits. The inner voice is
 // created, used and destroyed on the worker thread only, which a speech engine that is not
 // thread-safe needs.
 class ThreadedVoice : public Voice {

@@ -47,13 +47,6 @@ Step ResumeAfterPassedOver(Step failed) {
     }
 }
 
-void Speak(Form1Members& members, std::string_view text) {
-    if (!members.Voice) {
-        throw RuntimeError(kSpeechFailed, members.m_voiceProblem);
-    }
-    members.Voice->Speak(text);
-}
-
 class Loop {
   public:
     Loop(Form1Members& members, const ReadingServices& services)
@@ -74,7 +67,7 @@ class Loop {
             case Step::kTestEmpty:
                 return list.List(position).empty() ? Step::kPump : Step::kSpeak;
             case Step::kSpeak:
-                Speak(m_members, list.List(position));
+                SpeakThroughVoice(m_members, list.List(position));
                 return Step::kPump;
             case Step::kPump:
                 m_services.pump.DoEvents();
@@ -102,7 +95,7 @@ class Loop {
                 m_services.clock.Sleep(kPauseBeforeItemMs);
                 return Step::kSpeakTheEnd;
             case Step::kSpeakTheEnd:
-                Speak(m_members, kTheEnd);
+                SpeakThroughVoice(m_members, kTheEnd);
                 return Step::kDone;
             case Step::kDone:
                 break;
@@ -117,6 +110,24 @@ class Loop {
 };
 
 }  // namespace
+
+void SpeakThroughVoice(Form1Members& members, std::string_view text) {
+    if (!members.Voice) {
+        throw RuntimeError(kSpeechFailed, members.m_voiceProblem);
+    }
+    try {
+        members.Voice->Speak(text);
+    } catch (const RuntimeError& error) {
+        // The engine or the sound server has failed (the server was stopped, say). Reading ends
+        // quietly all the same, but the broken voice goes, so that the next start command builds
+        // a new one, or tells the person why it cannot, instead of falling silent again.
+        if (error.number() == kAudioFailed || error.number() == kSpeechFailed) {
+            members.m_voiceProblem = error.what();
+            members.Voice.reset();
+        }
+        throw;
+    }
+}
 
 void ReadAloud(Form1Members& members, const ReadingServices& services) {
     Loop loop(members, services);

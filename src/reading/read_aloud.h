@@ -5,6 +5,8 @@
 // it is spoken, and lets pending window commands run between items so Stop (or anything else on
 // the menu) can reach it. It never passes an error to its caller.
 
+#include <string_view>
+
 #include "main_window/form1_members.h"
 #include "platform/book_list.h"
 #include "platform/clock.h"
@@ -24,5 +26,9 @@ inline constexpr int kPauseBeforeItemMs = 100;
 inline constexpr const char* kTheEnd = "The End";
 
 void ReadAloud(Form1Members& members, const ReadingServices& services);
+
+// Speaks through the window's voice and returns once the text has been heard. A voice that fails
+// is dropped, with the reason kept in m_voiceProblem.
+void SpeakThroughVoice(Form1Members& members, std::string_view text);
 
 }  // namespace orlavo

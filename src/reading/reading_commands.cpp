@@ -10,16 +10,9 @@ namespace orlavo {
 ReadingCommands::ReadingCommands(Form1Members& members, ReadingServices services)
     : m_members(members), m_services(services) {}
 
-void ReadingCommands::SpeakLoadBookFirst() {
-    if (!m_members.Voice) {
-        throw RuntimeError(kSpeechFailed, m_members.m_voiceProblem);
-    }
-    m_members.Voice->Speak(kLoadBookFirst);
-}
-
 void ReadingCommands::StartOrlavo_Click() {
     if (m_services.list.ListCount() == 0) {
-        SpeakLoadBookFirst();
+        SpeakThroughVoice(m_members, kLoadBookFirst);
         return;
     }
     m_members.StopSpeaking = kFalse;
@@ -28,7 +21,7 @@ void ReadingCommands::StartOrlavo_Click() {
 
 void ReadingCommands::StartOrlavoFromLine_Click() {
     if (m_services.list.ListCount() == 0) {
-        SpeakLoadBookFirst();
+        SpeakThroughVoice(m_members, kLoadBookFirst);
         return;
     }
     std::string answer;

@@ -25,8 +25,6 @@ class ReadingCommands {
     void StopOrlavo_Click();
 
   private:
-    void SpeakLoadBookFirst();
-
     Form1Members& m_members;
     ReadingServices m_services;
 };

@@ -275,13 +275,11 @@ class FakeVoice : public Voice {
     explicit FakeVoice(Journal& journal) : m_journal(journal) {}
     void Speak(std::string_view text) override {
         ++calls;
-        m_journal.push_back({"speak", std::string(text)});
         if (fault && (fault->onCall == 0 || fault->onCall == calls)) {
             throw RuntimeError(fault->number, "scripted fault");
         }
-        spoken.emplace_back(text);
+        m_journal.push_back({"speak", std::string(text)});  // only what was heard
     }
-    std::vector<std::string> spoken;
     int calls = 0;
     std::optional<Fault> fault;
 

@@ -81,6 +81,29 @@ TEST(Commands, AFailingVoiceOnAnEmptyListIsShown) {
     EXPECT_EQ(p.dialogs.boxes[0].text.rfind("Run-time error '1001'", 0), 0u);
 }
 
+// The sound server went away while Orlavo was open: that reading ends quietly, and the next start
+// builds a new voice or says why it cannot, instead of falling silent again.
+TEST(Commands, AfterTheVoiceFailsTheNextStartSaysWhyOrSpeaksAgain) {
+    FakePlatform p;
+    Form1 form(ServicesOf(p));
+    form.Raise(Event::kLoad);
+    p.list.SetItems({"a", "b", "c"});
+    p.list.SetSelected(0);
+    p.voice->fault = Fault{kAudioFailed, 2};
+    form.Raise(Event::kStartOrlavoClick);
+    EXPECT_EQ(p.Spoken(), (std::vector<std::string>{"a"}));
+    EXPECT_TRUE(p.dialogs.boxes.empty());
+
+    p.voiceFailure = RuntimeError(kAudioFailed, "No sound server is running.");
+    form.Raise(Event::kStartOrlavoClick);
+    ASSERT_EQ(p.dialogs.boxes.size(), 1u);
+    EXPECT_NE(p.dialogs.boxes[0].text.find("No sound server is running."), std::string::npos);
+
+    p.voiceFailure.reset();
+    form.Raise(Event::kStartOrlavoClick);
+    EXPECT_EQ(p.Spoken(), (std::vector<std::string>{"a", "b", "c", "The End"}));
+}
+
 TEST(Closing, WhileReadingEndsTheProgramWithoutReturningToTheLoop) {
     FakePlatform p;
     Form1 form(ServicesOf(p));

@@ -244,8 +244,7 @@ TEST_P(LoopErrors, Error383IsPassedOverAnyOtherEndsReadingQuietly) {
             break;
     }
     r.Read();
-    std::vector<std::string> heard = r.p.voice->spoken;
-    EXPECT_EQ(heard, c.spoken);
+    EXPECT_EQ(r.p.Spoken(), c.spoken);
     EXPECT_TRUE(r.p.dialogs.boxes.empty());
 }
 
