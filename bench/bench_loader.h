@@ -1,8 +1,9 @@
 #pragma once
 
 // Orlavo's loader wired to the real list (model and QListView) and the real file reader, with the
-// dialog answering a fixed path and the boxes silent, so a measurement covers the load from the
-// chosen path to the list filled and the title set, and nothing else.
+// dialog answering a fixed path and the tests' recording fakes for the boxes and labels, so a
+// measurement covers the load from the chosen path to the list filled and the title set, and
+// nothing else.
 
 #include <QApplication>
 #include <QListView>
@@ -11,6 +12,7 @@
 #include <string>
 
 #include "book_loading/book_loader.h"
+#include "fakes/fake_platform.h"
 #include "main_window/form1_members.h"
 #include "platform/book_list_model.h"
 #include "platform/posix_file_reader.h"
@@ -25,35 +27,6 @@ class ChosenPath : public FileDialog {
 
   private:
     std::string m_path;
-};
-
-class SilentBoxes : public Dialogs {
-  public:
-    void MsgBox(const std::string&, MessageStyle, const std::string&) override {}
-    std::string InputBox(const std::string&) override { return {}; }
-};
-
-class PlainTextBox : public TextBox {
-  public:
-    void SetText(const std::string& text) override { m_text = text.substr(0, text.find('\0')); }
-    std::string Text() const override { return m_text; }
-
-  private:
-    std::string m_text;
-};
-
-class PlainLabel : public Label {
-  public:
-    void SetCaption(const std::string& caption) override { m_caption = caption; }
-
-  private:
-    std::string m_caption;
-};
-
-class NoApplication : public Application {
-  public:
-    [[noreturn]] void EndProgram() override { std::abort(); }
-    std::string AppPath() const override { return "/"; }
 };
 
 struct BenchLoader {
@@ -74,12 +47,13 @@ struct BenchLoader {
     BookListModel model;
     QListView view;
     QtBookList list{view, model};
-    PlainTextBox pathBox;
-    PlainLabel title;
-    SilentBoxes boxes;
+    testing::Journal journal;
+    testing::FakeTextBox pathBox;
+    testing::FakeLabel title;
+    testing::FakeDialogs boxes{journal};
     ChosenPath dialog;
     PosixFileReader files;
-    NoApplication app;
+    testing::FakeApplication app;
     Form1Members members;
     BookLoader loader{members, {list, pathBox, title, boxes, dialog, files, app}};
 };

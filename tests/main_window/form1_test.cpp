@@ -9,57 +9,78 @@ namespace {
 
 using Event = Form1::Event;
 
-TEST(StartUp, CreatesTheVoiceQuietly) {
+const RuntimeError kNoServer(kAudioFailed, "No sound server is running.");
+
+// Form1 over fakes, opened with a three-item book and, unless told otherwise, a working voice.
+class Form1Test : public ::testing::Test {
+  protected:
+    void Open(bool speech = true) {
+        if (!speech) {
+            p.voiceFailure = kNoServer;
+        }
+        form.Raise(Event::kLoad);
+        p.list.SetItems({"a", "b", "c"});
+        p.list.SetSelected(0);
+    }
+    bool Says(std::size_t box, const std::string& text) const {
+        return p.dialogs.boxes.at(box).text.find(text) != std::string::npos;
+    }
+
     FakePlatform p;
-    Form1 form(ServicesOf(p));
-    form.Raise(Event::kLoad);
+    Form1 form{ServicesOf(p)};
+    const std::vector<std::string> wholeBook{"a", "b", "c", "The End"};
+};
+
+TEST_F(Form1Test, StartsTheVoiceQuietly) {
+    Open();
     EXPECT_NE(form.members().Voice, nullptr);
     EXPECT_TRUE(p.dialogs.boxes.empty());
-    EXPECT_EQ(form.members().LinePos, 0);
-    EXPECT_EQ(form.members().StopSpeaking, kFalse);
 }
 
-TEST(StartUp, WithoutSpeechTheWindowStillOpensAndSaysWhy) {
-    FakePlatform p;
-    p.voiceFailure = RuntimeError(kAudioFailed, "No sound server is running.");
-    Form1 form(ServicesOf(p));
-    form.Raise(Event::kLoad);
+// Without speech the window still opens and says why; each start command says it again instead
+// of failing, and a sound server started later is picked up by the next start.
+TEST_F(Form1Test, WithoutSpeechSaysWhyUntilASoundServerComes) {
+    Open(false);
     ASSERT_EQ(p.dialogs.boxes.size(), 1u);
-    EXPECT_NE(p.dialogs.boxes[0].text.find("No sound server is running."), std::string::npos);
+    EXPECT_TRUE(Says(0, "No sound server is running."));
     EXPECT_EQ(p.dialogs.boxes[0].style, MessageStyle::kExclamation);
     EXPECT_EQ(p.dialogs.boxes[0].title, "Orlavo");
-}
 
-TEST(StartUp, StartCommandsExplainMissingSpeechInsteadOfFailing) {
-    for (const Event start : {Event::kStartOrlavoClick, Event::kStartOrlavoFromLineClick}) {
-        FakePlatform p;
-        p.voiceFailure = RuntimeError(kAudioFailed, "No sound server is running.");
-        Form1 form(ServicesOf(p));
-        form.Raise(Event::kLoad);
-        p.list.SetItems({"a", "b"});
-        form.Raise(start);
-        ASSERT_EQ(p.dialogs.boxes.size(), 2u);
-        EXPECT_EQ(p.dialogs.boxes[1].text, p.dialogs.boxes[0].text);
-        EXPECT_TRUE(p.dialogs.prompts.empty());
-        EXPECT_EQ(p.clock.calls, 0) << "nothing is read without a voice";
-    }
-}
+    form.Raise(Event::kStartOrlavoClick);
+    form.Raise(Event::kStartOrlavoFromLineClick);
+    ASSERT_EQ(p.dialogs.boxes.size(), 3u);
+    EXPECT_EQ(p.dialogs.boxes[1].text, p.dialogs.boxes[0].text);
+    EXPECT_EQ(p.dialogs.boxes[2].text, p.dialogs.boxes[0].text);
+    EXPECT_TRUE(p.dialogs.prompts.empty());
+    EXPECT_EQ(p.clock.calls, 0) << "nothing is read without a voice";
 
-TEST(StartUp, ASoundServerStartedLaterIsPickedUpByTheNextStart) {
-    FakePlatform p;
-    p.voiceFailure = RuntimeError(kAudioFailed, "No sound server is running.");
-    Form1 form(ServicesOf(p));
-    form.Raise(Event::kLoad);
     p.voiceFailure.reset();
     form.Raise(Event::kStartOrlavoClick);
-    EXPECT_EQ(p.Spoken(), (std::vector<std::string>{"Load Ee Book First"}));
+    EXPECT_EQ(p.Spoken(), wholeBook);
 }
 
-TEST(Commands, AnUnexpectedErrorIsShownAndOrlavoGoesOn) {
-    FakePlatform p;
-    Form1 form(ServicesOf(p));
-    form.Raise(Event::kLoad);
-    p.list.SetItems({"a", "b", "c"});
+// The sound server went away while Orlavo was open: that reading ends quietly, and the next start
+// builds a new voice or says why it cannot, instead of falling silent again.
+TEST_F(Form1Test, AfterTheVoiceFailsTheNextStartSaysWhyOrSpeaksAgain) {
+    Open();
+    p.voice->fault = Fault{kAudioFailed, 2};
+    form.Raise(Event::kStartOrlavoClick);
+    EXPECT_EQ(p.Spoken(), (std::vector<std::string>{"a"}));
+    EXPECT_TRUE(p.dialogs.boxes.empty());
+
+    p.voiceFailure = kNoServer;
+    form.Raise(Event::kStartOrlavoClick);
+    ASSERT_EQ(p.dialogs.boxes.size(), 1u);
+    EXPECT_TRUE(Says(0, "No sound server is running."));
+
+    p.voiceFailure.reset();
+    p.list.SetSelected(1);
+    form.Raise(Event::kStartOrlavoClick);
+    EXPECT_EQ(p.Spoken(), (std::vector<std::string>{"a", "b", "c", "The End"}));
+}
+
+TEST_F(Form1Test, AnUnexpectedErrorIsShownAndOrlavoGoesOn) {
+    Open();
     p.list.selectFault = Fault{kInvalidListPosition, 1};
     p.dialogs.answers = {"1"};
     form.Raise(Event::kStartOrlavoFromLineClick);
@@ -68,48 +89,20 @@ TEST(Commands, AnUnexpectedErrorIsShownAndOrlavoGoesOn) {
     EXPECT_EQ(p.dialogs.boxes[0].style, MessageStyle::kExclamation);
 
     form.Raise(Event::kStartOrlavoClick);
-    EXPECT_EQ(p.Spoken(), (std::vector<std::string>{"a", "b", "c", "The End"}));
+    EXPECT_EQ(p.Spoken(), wholeBook);
 }
 
-TEST(Commands, AFailingVoiceOnAnEmptyListIsShown) {
-    FakePlatform p;
-    Form1 form(ServicesOf(p));
-    form.Raise(Event::kLoad);
+TEST_F(Form1Test, AFailingVoiceOnAnEmptyListIsShown) {
+    Open();
+    p.list.SetItems({});
     p.voice->fault = Fault{kAudioFailed, 1};
     form.Raise(Event::kStartOrlavoClick);
     ASSERT_EQ(p.dialogs.boxes.size(), 1u);
     EXPECT_EQ(p.dialogs.boxes[0].text.rfind("Run-time error '1001'", 0), 0u);
 }
 
-// The sound server went away while Orlavo was open: that reading ends quietly, and the next start
-// builds a new voice or says why it cannot, instead of falling silent again.
-TEST(Commands, AfterTheVoiceFailsTheNextStartSaysWhyOrSpeaksAgain) {
-    FakePlatform p;
-    Form1 form(ServicesOf(p));
-    form.Raise(Event::kLoad);
-    p.list.SetItems({"a", "b", "c"});
-    p.list.SetSelected(0);
-    p.voice->fault = Fault{kAudioFailed, 2};
-    form.Raise(Event::kStartOrlavoClick);
-    EXPECT_EQ(p.Spoken(), (std::vector<std::string>{"a"}));
-    EXPECT_TRUE(p.dialogs.boxes.empty());
-
-    p.voiceFailure = RuntimeError(kAudioFailed, "No sound server is running.");
-    form.Raise(Event::kStartOrlavoClick);
-    ASSERT_EQ(p.dialogs.boxes.size(), 1u);
-    EXPECT_NE(p.dialogs.boxes[0].text.find("No sound server is running."), std::string::npos);
-
-    p.voiceFailure.reset();
-    form.Raise(Event::kStartOrlavoClick);
-    EXPECT_EQ(p.Spoken(), (std::vector<std::string>{"a", "b", "c", "The End"}));
-}
-
-TEST(Closing, WhileReadingEndsTheProgramWithoutReturningToTheLoop) {
-    FakePlatform p;
-    Form1 form(ServicesOf(p));
-    form.Raise(Event::kLoad);
-    p.list.SetItems({"a", "b", "c"});
-    p.list.SetSelected(0);
+TEST_F(Form1Test, ClosingWhileReadingEndsTheProgramWithoutReturningToTheLoop) {
+    Open();
     p.pump.At(1, [&] { form.Raise(Event::kUnload); });
     EXPECT_THROW(form.Raise(Event::kStartOrlavoClick), ProgramEnded);
     EXPECT_EQ(p.Spoken(), (std::vector<std::string>{"a"}));
