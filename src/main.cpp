@@ -1,13 +1,17 @@
-// Orlavo: reads a plain-text book aloud. Builds the window, the voice and the file services and
-// hands them to Form1, whose handlers do the work.
+// Orlavo: reads a plain-text book aloud. Builds the window, the voice and the file services, and
+// hands them to Form1, whose handlers do the work; ChosenCommands decides when each command the
+// person chooses runs.
 
 #include <QApplication>
+#include <QLocale>
 
+#include "form_state/program_texts.h"
+#include "main_window/chosen_commands.h"
 #include "main_window/form1.h"
-#include "platform/posix_file_reader.h"
-#include "platform/qt_file_dialog.h"
-#include "platform/qt_main_window.h"
-#include "platform/speech_voice.h"
+#include "platform/posix/posix_file_reader.h"
+#include "platform/qt/qt_file_dialog.h"
+#include "platform/qt/qt_main_window.h"
+#include "platform/voice/speech_voice.h"
 
 namespace {
 
@@ -33,17 +37,23 @@ orlavo::Form1::Event EventOf(orlavo::QtMainWindow::Command command) {
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
-    orlavo::QtMainWindow window;
+    orlavo::QtMainWindow window(orlavo::kProgramName);
     orlavo::QtFileDialog fileDialog;
     orlavo::PosixFileReader files;
-    orlavo::Form1 form({window.bookList(), window.pathBox(), window.titleLabel(), window.dialogs(),
-                        fileDialog, files, window.eventPump(), window.clock(), window.application(),
-                        window.geometry(), [] { return orlavo::CreateSpeechVoice(); }});
+    orlavo::Form1* form = nullptr;
+    orlavo::ChosenCommands commands(window.eventPump(),
+                                    [&form](orlavo::Form1::Event event) { form->Raise(event); });
+    orlavo::Form1 form1({window.bookList(), window.pathBox(), window.titleLabel(), window.dialogs(),
+                         fileDialog, files, commands, window.clock(), window.application(),
+                         window.geometry(),
+                         [] { return orlavo::CreateSpeechVoice(orlavo::kProgramName); },
+                         QLocale::system().decimalPoint().toStdString()});
+    form = &form1;
     window.SetCommandHandler(
-        [&form](orlavo::QtMainWindow::Command command) { form.Raise(EventOf(command)); });
+        [&commands](orlavo::QtMainWindow::Command command) { commands.Choose(EventOf(command)); });
     // The window is shown first, so that a message about missing speech appears over it rather
     // than alone somewhere on the screen.
     window.ShowOnScreen();
-    form.Raise(orlavo::Form1::Event::kLoad);
+    commands.Choose(orlavo::Form1::Event::kLoad);
     return application.exec();
 }

@@ -6,16 +6,17 @@
 #include <utility>
 #include <vector>
 
+#include "book_loading/book_language.h"
 #include "book_loading/book_title.h"
 #include "book_loading/field_reader.h"
 #include "book_loading/pick_file.h"
 #include "book_loading/text_decoder.h"
+#include "form_state/program_texts.h"
 #include "platform/runtime_error.h"
 
 namespace orlavo {
 namespace {
 
-constexpr const char* kMessageTitle = "Orlavo";
 // Files are read whole and closed at once, so the first free file number is always the one used.
 constexpr std::int16_t kBookFileNumber = 1;
 
@@ -38,22 +39,26 @@ void BookLoader::LoadEBook_Click() {
     // Everything that can fail happens before anything on screen changes, so a file that cannot
     // be used never costs the person the book they had.
     BookItems items;
+    std::string language;
     try {
-        items = ReadBookItems(DecodeBookText(m_services.files.ReadAll(path, kLargestBook)));
+        std::string text = DecodeBookText(m_services.files.ReadAll(path, kLargestBook));
+        language = GuessBookLanguage(text);
+        items = ReadBookItems(std::move(text));
     } catch (const RuntimeError& error) {
-        m_services.dialogs.MsgBox(
-            "Orlavo could not load the book\r\n" + path + "\r\n\r\n" + error.what(),
-            MessageStyle::kExclamation, kMessageTitle);
+        m_services.dialogs.MsgBox(std::string(kProgramName) + " could not load the book\r\n" +
+                                      path + "\r\n\r\n" + error.what(),
+                                  MessageStyle::kExclamation, kProgramName);
         return;
     } catch (const std::bad_alloc&) {
-        m_services.dialogs.MsgBox("Orlavo could not load the book\r\n" + path +
-                                      "\r\n\r\nThere is not enough memory to hold it.",
-                                  MessageStyle::kExclamation, kMessageTitle);
+        m_services.dialogs.MsgBox(std::string(kProgramName) + " could not load the book\r\n" +
+                                      path + "\r\n\r\nThere is not enough memory to hold it.",
+                                  MessageStyle::kExclamation, kProgramName);
         return;
     }
 
     m_members.SourcePath = std::move(chosen);
     m_members.FileNum = kBookFileNumber;
+    m_members.m_bookLanguage = std::move(language);
     if (!items.empty()) {
         m_members.LineText = std::string(items.at(items.size() - 1));
     }
@@ -66,7 +71,7 @@ void BookLoader::LoadEBook_Click() {
     m_services.list.ReplaceItems(std::move(items));
     m_services.title.SetCaption(BookTitle(path));
     m_services.dialogs.MsgBox(std::string(kLoadedFrom) + "\r\n" + path, MessageStyle::kExclamation,
-                              kMessageTitle);
+                              kProgramName);
 }
 
 }  // namespace orlavo

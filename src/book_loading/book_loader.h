@@ -3,12 +3,13 @@
 // Loading a book: asks for a text file, reads and decodes it whole, then replaces the book list,
 // the path box and the title in one step and confirms with a message box. Called by the window's
 // Load E Book command; a file that cannot be used leaves the current book as it was and a message
-// box says why. The pieces: PickFile (the dialog request), DecodeBookText (bytes to UTF-8),
-// ReadBookItems (the item rules) and BookTitle (the title rule).
+// box says why. The pieces: PickFile (the dialog request), DecodeBookText (bytes in any common
+// encoding to UTF-8), GuessBookLanguage (the language its items are spoken in), ReadBookItems
+// (the item rules) and BookTitle (the title rule).
 
 #include <cstddef>
 
-#include "main_window/form1_members.h"
+#include "form_state/form1_members.h"
 #include "platform/application.h"
 #include "platform/book_list.h"
 #include "platform/dialogs.h"

@@ -32,6 +32,7 @@ void RunClosingAnimation(WindowGeometry& window) {
         Skipping([&] { window.SetLeft(window.Left() + kSlide); });
         Skipping([&] { window.SetWidth(window.Width() - kShrink); });
         Skipping([&] { window.SetHeight(window.Height() - kShrink); });
+        Skipping([&] { window.Present(); });
 
         try {
             const float top = window.Top();

@@ -3,9 +3,9 @@
 #include <string>
 #include <utility>
 
+#include "form_state/program_texts.h"
 #include "main_window/closing_animation.h"
 #include "platform/runtime_error.h"
-#include "platform/text_and_numbers.h"
 
 namespace orlavo {
 namespace {
@@ -13,7 +13,7 @@ namespace {
 constexpr const char* kSpeechUnavailable = "Speech is unavailable, so Orlavo cannot read aloud.";
 
 std::string ErrorText(int number, const std::string& message) {
-    return "Run-time error '" + IntegerToText(number) + "':\r\n\r\n" + message;
+    return "Run-time error '" + std::to_string(number) + "':\r\n\r\n" + message;
 }
 
 }  // namespace
@@ -23,8 +23,10 @@ Form1::Form1(Form1Services services)
       m_loader(m_members,
                {m_services.list, m_services.pathBox, m_services.title, m_services.dialogs,
                 m_services.fileDialog, m_services.files, m_services.app}),
-      m_reading(m_members,
-                {m_services.list, m_services.dialogs, m_services.pump, m_services.clock}) {}
+      m_reading(m_members, {m_services.list, m_services.dialogs, m_services.pump, m_services.clock,
+                            m_services.decimalMark}) {
+    m_members.Voice = VoiceKeeper(m_services.createVoice);
+}
 
 void Form1::Raise(Event event) {
     try {
@@ -52,44 +54,26 @@ void Form1::Raise(Event event) {
         }
     } catch (const RuntimeError& error) {
         m_services.dialogs.MsgBox(ErrorText(error.number(), error.what()),
-                                  MessageStyle::kExclamation, kProgramTitle);
+                                  MessageStyle::kExclamation, kProgramName);
     } catch (const std::exception& error) {
         m_services.dialogs.MsgBox(ErrorText(kInvalidArgument, error.what()),
-                                  MessageStyle::kExclamation, kProgramTitle);
+                                  MessageStyle::kExclamation, kProgramName);
     }
 }
 
-bool Form1::TryCreateVoice() {
-    try {
-        m_members.Voice = m_services.createVoice();
-        m_members.m_voiceProblem.clear();
-        return m_members.Voice != nullptr;
-    } catch (const std::exception& error) {
-        m_members.Voice.reset();
-        m_members.m_voiceProblem = error.what();
-        return false;
-    }
-}
-
-void Form1::ShowSpeechUnavailable() {
-    m_services.dialogs.MsgBox(
-        std::string(kSpeechUnavailable) + "\r\n\r\n" + m_members.m_voiceProblem,
-        MessageStyle::kExclamation, kProgramTitle);
-}
-
-// A sound server started after Orlavo is picked up by the next start command.
-bool Form1::EnsureVoice() {
-    if (m_members.Voice || TryCreateVoice()) {
+// A sound server started after Orlavo is picked up here, by the next start command.
+bool Form1::VoiceReady() {
+    if (m_members.Voice.Ready()) {
         return true;
     }
-    ShowSpeechUnavailable();
+    m_services.dialogs.MsgBox(
+        std::string(kSpeechUnavailable) + "\r\n\r\n" + m_members.Voice.Problem(),
+        MessageStyle::kExclamation, kProgramName);
     return false;
 }
 
 void Form1::Form_Load() {
-    if (!TryCreateVoice()) {
-        ShowSpeechUnavailable();
-    }
+    VoiceReady();
 }
 
 void Form1::LoadEBook_Click() {
@@ -97,13 +81,13 @@ void Form1::LoadEBook_Click() {
 }
 
 void Form1::StartOrlavo_Click() {
-    if (EnsureVoice()) {
+    if (VoiceReady()) {
         m_reading.StartOrlavo_Click();
     }
 }
 
 void Form1::StartOrlavoFromLine_Click() {
-    if (EnsureVoice()) {
+    if (VoiceReady()) {
         m_reading.StartOrlavoFromLine_Click();
     }
 }
@@ -114,6 +98,7 @@ void Form1::StopOrlavo_Click() {
 
 void Form1::Form_Unload(std::int16_t& cancel) {
     (void)cancel;
+    m_members.Voice.Silence();
     RunClosingAnimation(m_services.window);
     m_services.app.EndProgram();
 }

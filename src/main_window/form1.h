@@ -5,11 +5,10 @@
 // platform/); the handlers do the work through the services passed in, so tests drive Form1 with
 // fakes. A handler that fails shows the error and the program goes on.
 
-#include <functional>
-#include <memory>
+#include <string>
 
 #include "book_loading/book_loader.h"
-#include "main_window/form1_members.h"
+#include "form_state/form1_members.h"
 #include "platform/application.h"
 #include "platform/window_geometry.h"
 #include "reading/reading_commands.h"
@@ -27,8 +26,10 @@ struct Form1Services {
     Clock& clock;
     Application& app;
     WindowGeometry& window;
-    // Starts the voice; raises a RuntimeError that says why when speech is unavailable.
-    std::function<std::unique_ptr<Voice>()> createVoice;
+    // Makes the voice; raises a RuntimeError that says why when speech is unavailable.
+    VoiceKeeper::Factory createVoice;
+    // The desktop's decimal mark, for typed line numbers.
+    std::string decimalMark = ".";
 };
 
 class Form1 {
@@ -58,9 +59,8 @@ class Form1 {
     void Form_Unload(std::int16_t& cancel);
 
   private:
-    bool TryCreateVoice();
-    bool EnsureVoice();
-    void ShowSpeechUnavailable();
+    // Whether there is a voice to read with; when there is none, a box says why.
+    bool VoiceReady();
 
     Form1Services m_services;
     Form1Members m_members;

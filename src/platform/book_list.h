@@ -14,8 +14,6 @@ class BookList {
   public:
     virtual ~BookList() = default;
 
-    virtual void Clear() = 0;
-    virtual void AddItem(std::string_view text) = 0;
     // Replaces the whole list in one step; nothing is selected afterwards.
     virtual void ReplaceItems(BookItems items) = 0;
     virtual std::int32_t ListCount() const = 0;

@@ -17,7 +17,7 @@ class Dialogs {
     // when the person has dismissed it.
     virtual void MsgBox(const std::string& text, MessageStyle style, const std::string& title) = 0;
     // Asks with a prompt, an empty answer field, OK and Cancel; the text typed, empty on Cancel.
-    virtual std::string InputBox(const std::string& prompt) = 0;
+    virtual std::string InputBox(const std::string& prompt, const std::string& title) = 0;
 };
 
 }  // namespace orlavo

@@ -17,6 +17,9 @@ class WindowGeometry {
     virtual void SetWidth(float twips) = 0;
     virtual void SetHeight(float twips) = 0;
     virtual float ScreenWidth() const = 0;
+    // Returns once the window system shows the window where the writes so far put it, so that
+    // each step of an animation is seen; waits a little at most.
+    virtual void Present() = 0;
 };
 
 }  // namespace orlavo

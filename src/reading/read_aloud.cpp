@@ -2,7 +2,9 @@
 
 #include <limits>
 #include <string>
+#include <utility>
 
+#include "form_state/program_texts.h"
 #include "platform/runtime_error.h"
 
 namespace orlavo {
@@ -65,9 +67,11 @@ class Loop {
                 m_services.clock.Sleep(kPauseBeforeItemMs);
                 return Step::kTestEmpty;
             case Step::kTestEmpty:
-                return list.List(position).empty() ? Step::kPump : Step::kSpeak;
+                // Read once and handed on: an item may be a whole book on one line.
+                m_text = list.List(position);
+                return m_text.empty() ? Step::kPump : Step::kSpeak;
             case Step::kSpeak:
-                SpeakThroughVoice(m_members, list.List(position));
+                m_members.Voice.Speak(std::move(m_text), m_members.m_bookLanguage);
                 return Step::kPump;
             case Step::kPump:
                 m_services.pump.DoEvents();
@@ -95,7 +99,7 @@ class Loop {
                 m_services.clock.Sleep(kPauseBeforeItemMs);
                 return Step::kSpeakTheEnd;
             case Step::kSpeakTheEnd:
-                SpeakThroughVoice(m_members, kTheEnd);
+                m_members.Voice.Speak(kTheEnd);
                 return Step::kDone;
             case Step::kDone:
                 break;
@@ -107,27 +111,10 @@ class Loop {
     Form1Members& m_members;
     const ReadingServices& m_services;
     std::uint64_t m_book;
+    std::string m_text;
 };
 
 }  // namespace
-
-void SpeakThroughVoice(Form1Members& members, std::string_view text) {
-    if (!members.Voice) {
-        throw RuntimeError(kSpeechFailed, members.m_voiceProblem);
-    }
-    try {
-        members.Voice->Speak(text);
-    } catch (const RuntimeError& error) {
-        // The engine or the sound server has failed (the server was stopped, say). Reading ends
-        // quietly all the same, but the broken voice goes, so that the next start command builds
-        // a new one, or tells the person why it cannot, instead of falling silent again.
-        if (error.number() == kAudioFailed || error.number() == kSpeechFailed) {
-            members.m_voiceProblem = error.what();
-            members.Voice.reset();
-        }
-        throw;
-    }
-}
 
 void ReadAloud(Form1Members& members, const ReadingServices& services) {
     Loop loop(members, services);

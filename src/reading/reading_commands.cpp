@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "platform/runtime_error.h"
-#include "platform/text_and_numbers.h"
+#include "form_state/program_texts.h"
+#include "reading/line_number.h"
 
 namespace orlavo {
 
@@ -12,7 +12,7 @@ ReadingCommands::ReadingCommands(Form1Members& members, ReadingServices services
 
 void ReadingCommands::StartOrlavo_Click() {
     if (m_services.list.ListCount() == 0) {
-        SpeakThroughVoice(m_members, kLoadBookFirst);
+        m_members.Voice.Speak(kLoadBookFirst);
         return;
     }
     m_members.StopSpeaking = kFalse;
@@ -21,14 +21,14 @@ void ReadingCommands::StartOrlavo_Click() {
 
 void ReadingCommands::StartOrlavoFromLine_Click() {
     if (m_services.list.ListCount() == 0) {
-        SpeakThroughVoice(m_members, kLoadBookFirst);
+        m_members.Voice.Speak(kLoadBookFirst);
         return;
     }
     std::string answer;
     bool numeric = false;
     while (!numeric) {
-        answer = m_services.dialogs.InputBox(kEnterLinePrompt);
-        numeric = IsNumeric(answer);
+        answer = m_services.dialogs.InputBox(kEnterLinePrompt, kProgramName);
+        numeric = IsNumeric(answer, m_services.decimalMark);
         if (!numeric && answer.empty()) {
             return;  // Cancel, or OK on an empty box: the person changed their mind
         }
@@ -36,15 +36,15 @@ void ReadingCommands::StartOrlavoFromLine_Click() {
 
     // Lines are list positions, so the last line a person can start from is the last item.
     const std::int32_t highest = m_services.list.ListCount() - 1;
-    const double line = TextToDouble(answer);
+    const double line = TextToDouble(answer, m_services.decimalMark);
     if (line > highest) {
-        m_services.dialogs.MsgBox(kMaxPrefix + IntegerToText(highest), MessageStyle::kInformation,
-                                  kProgramTitle);
+        m_services.dialogs.MsgBox(kMaxPrefix + std::to_string(highest), MessageStyle::kInformation,
+                                  kProgramName);
         return;
     }
     // Anything that rounds to a negative position names no line.
     if (line < -0.5) {
-        m_services.dialogs.MsgBox(kMinMessage, MessageStyle::kInformation, kProgramTitle);
+        m_services.dialogs.MsgBox(kMinMessage, MessageStyle::kInformation, kProgramName);
         return;
     }
     m_services.list.Select(RoundToInteger(line));
@@ -54,8 +54,8 @@ void ReadingCommands::StartOrlavoFromLine_Click() {
 
 void ReadingCommands::StopOrlavo_Click() {
     m_members.StopSpeaking = kTrue;
-    m_services.dialogs.MsgBox(kStoppedOnLine + IntegerToText(m_members.LinePos),
-                              MessageStyle::kExclamation, kProgramTitle);
+    m_services.dialogs.MsgBox(kStoppedOnLine + std::to_string(m_members.LinePos),
+                              MessageStyle::kExclamation, kProgramName);
 }
 
 }  // namespace orlavo

@@ -1,16 +1,14 @@
 #pragma once
 
-#include "main_window/form1_members.h"
+#include "form_state/form1_members.h"
 #include "reading/read_aloud.h"
 
 namespace orlavo {
 
-inline constexpr const char* kLoadBookFirst = "Load Ee Book First";
 inline constexpr const char* kEnterLinePrompt = "Enter Line Number, (Must Be Numeric)";
 inline constexpr const char* kMaxPrefix = " Max ";
 inline constexpr const char* kMinMessage = " Min 0";
 inline constexpr const char* kStoppedOnLine = "You Stoped On Line ";
-inline constexpr const char* kProgramTitle = "Orlavo";
 
 // The three menu commands that start and stop reading.
 class ReadingCommands {

@@ -1,0 +1,38 @@
+#pragma once
+
+// The state of Orlavo's one window, shared by the commands that load and read a book. Every
+// command handler works on these members; nothing else in the program holds state. The book
+// itself lives only in the book list on screen.
+
+#include <cstdint>
+#include <string>
+
+#include "form_state/voice_keeper.h"
+
+namespace orlavo {
+
+inline constexpr std::int16_t kTrue = -1;
+inline constexpr std::int16_t kFalse = 0;
+
+struct Form1Members {
+    // What the open-file dialog returned: the path, a NUL and padding spaces.
+    std::string SourcePath;
+    // The file number the book was read under; kept after the file is closed.
+    std::int16_t FileNum = 0;
+    // The reading position: the list position of the item being read, or where reading stopped.
+    std::int32_t LinePos = 0;
+    // The last item read from the book file.
+    std::string LineText;
+    // Set by Stop, cleared by the start commands; the reading loop looks at it once per item.
+    std::int16_t StopSpeaking = kFalse;
+    // The voice, and why there is none when speech is unavailable.
+    VoiceKeeper Voice;
+
+    // The language the loaded book is written in ("ru", "de"), empty when it could not be told;
+    // its items are spoken in it.
+    std::string m_bookLanguage;
+    // Counts successful loads, so a reading loop can tell that the book under it was replaced.
+    std::uint64_t m_bookGeneration = 0;
+};
+
+}  // namespace orlavo

@@ -1,0 +1,56 @@
+#include "form_state/voice_keeper.h"
+
+#include <exception>
+#include <utility>
+
+#include "platform/runtime_error.h"
+
+namespace orlavo {
+
+void VoiceKeeper::Drop(const char* why) {
+    m_problem = why;
+    m_voice.reset();
+}
+
+bool VoiceKeeper::Ready() {
+    try {
+        if (!m_voice) {
+            if (!m_create) {
+                m_problem = "There is no speech engine.";
+                return false;
+            }
+            m_voice = m_create();
+        }
+        m_voice->Prepare();
+        m_problem.clear();
+        return true;
+    } catch (const std::exception& error) {
+        Drop(error.what());
+        return false;
+    }
+}
+
+void VoiceKeeper::Speak(std::string text, std::string_view language) {
+    if (!m_voice) {
+        throw RuntimeError(kSpeechFailed, m_problem);
+    }
+    try {
+        m_voice->Speak(std::move(text), language);
+    } catch (const RuntimeError& error) {
+        // The engine or the sound server failed (the server was stopped, say). The caller decides
+        // what that means for reading; the voice goes, so that the next start command makes a
+        // new one, or tells the person why it cannot, instead of falling silent again.
+        if (error.number() == kAudioFailed || error.number() == kSpeechFailed) {
+            Drop(error.what());
+        }
+        throw;
+    }
+}
+
+void VoiceKeeper::Silence() {
+    if (m_voice) {
+        m_voice->Silence();
+    }
+}
+
+}  // namespace orlavo

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/voice.h"
+
+namespace orlavo {
+
+// The one owner of the window's voice and of its life: made at start-up, dropped when it fails,
+// made again by the next start command, so a sound server started or restarted later is picked
+// up without restarting Orlavo. While there is no voice, Problem() says why in the person's terms.
+class VoiceKeeper {
+  public:
+    using Factory = std::function<std::unique_ptr<Voice>()>;
+
+    explicit VoiceKeeper(Factory create = {}) : m_create(std::move(create)) {}
+
+    // Makes the voice if there is none, and waits until it can speak. False, with Problem()
+    // saying why, when speech is unavailable.
+    bool Ready();
+    // Speaks and returns once the text has been heard. An empty language is the desktop's. A
+    // voice that fails is dropped, its reason kept, and the error goes on to the caller.
+    void Speak(std::string text, std::string_view language = {});
+    // Cuts off whatever is being spoken; the person is closing Orlavo.
+    void Silence();
+
+    bool HasVoice() const { return m_voice != nullptr; }
+    const std::string& Problem() const { return m_problem; }
+
+  private:
+    void Drop(const char* why);
+
+    Factory m_create;
+    std::unique_ptr<Voice> m_voice;
+    std::string m_problem;
+};
+
+}  // namespace orlavo

@@ -1,0 +1,128 @@
+#include "platform/posix/posix_file_reader.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/runtime_error.h"
+
+namespace orlavo {
+namespace {
+
+// Closes the file however the read ends.
+class FileDescriptor {
+  public:
+    explicit FileDescriptor(int fd) : m_fd(fd) {}
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    ~FileDescriptor() { ::close(m_fd); }
+    int get() const { return m_fd; }
+
+  private:
+    int m_fd;
+};
+
+[[noreturn]] void CannotRead(const std::string& why) {
+    throw RuntimeError(kFileCannotBeRead, why);
+}
+
+[[noreturn]] void FailedCall(int error) {
+    switch (error) {
+        case ENOENT:
+        case ENOTDIR:
+            throw RuntimeError(kFileNotFound, "There is no file by that name.");
+        case EACCES:
+        case EPERM:
+            CannotRead("You do not have permission to read this file.");
+        default:
+            CannotRead(std::string("The file could not be read: ") + std::strerror(error) + ".");
+    }
+}
+
+std::string SizeText(std::size_t bytes) {
+    constexpr std::size_t kKiB = 1024;
+    if (bytes >= kKiB * kKiB * kKiB && bytes % (kKiB * kKiB * kKiB) == 0) {
+        return std::to_string(bytes / (kKiB * kKiB * kKiB)) + " GiB";
+    }
+    if (bytes >= kKiB * kKiB && bytes % (kKiB * kKiB) == 0) {
+        return std::to_string(bytes / (kKiB * kKiB)) + " MiB";
+    }
+    return std::to_string(bytes) + " bytes";
+}
+
+[[noreturn]] void TooLarge(std::size_t maxBytes) {
+    CannotRead("The file is larger than " + SizeText(maxBytes) +
+               ", too large to be a book Orlavo can read.");
+}
+
+// Reads what fits into `into`; returns how many bytes came, 0 at the end of the file.
+std::size_t ReadSome(int fd, char* into, std::size_t room) {
+    for (;;) {
+        const ssize_t got = ::read(fd, into, room);
+        if (got >= 0) {
+            return static_cast<std::size_t>(got);
+        }
+        if (errno != EINTR) {
+            FailedCall(errno);
+        }
+    }
+}
+
+}  // namespace
+
+std::string PosixFileReader::ReadAll(const std::string& path, std::size_t maxBytes) {
+    // O_NONBLOCK: opening a FIFO without a writer would otherwise wait for one, forever.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) {
+        FailedCall(errno);
+    }
+    const FileDescriptor file(fd);
+
+    struct stat status {};
+    if (::fstat(file.get(), &status) != 0) {
+        FailedCall(errno);
+    }
+    if (S_ISDIR(status.st_mode)) {
+        CannotRead("This is a folder, not a file.");
+    }
+    if (!S_ISREG(status.st_mode)) {
+        CannotRead(
+            "This is not an ordinary file but a device, a pipe or a socket, which cannot hold a "
+            "book.");
+    }
+    const auto size = static_cast<std::size_t>(status.st_size);
+    if (size > maxBytes) {
+        TooLarge(maxBytes);
+    }
+
+    // One allocation of the size the file has; a file still growing is followed to its end.
+    std::string bytes(size, '\0');
+    std::size_t used = 0;
+    for (;;) {
+        if (used < bytes.size()) {
+            const std::size_t got = ReadSome(file.get(), bytes.data() + used, bytes.size() - used);
+            if (got == 0) {
+                break;
+            }
+            used += got;
+            continue;
+        }
+        char more[64 * 1024];
+        const std::size_t got = ReadSome(file.get(), more, sizeof more);
+        if (got == 0) {
+            break;
+        }
+        if (got > maxBytes - used) {
+            TooLarge(maxBytes);
+        }
+        bytes.append(more, got);
+        used += got;
+    }
+    bytes.resize(used);
+    return bytes;
+}
+
+}  // namespace orlavo

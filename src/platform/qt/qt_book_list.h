@@ -1,0 +1,29 @@
+#pragma once
+
+#include "platform/book_list.h"
+
+class QListView;
+
+namespace orlavo {
+
+class BookListModel;
+
+// The book list as the program's logic sees it, over a list view and its model.
+class QtBookList : public BookList {
+  public:
+    QtBookList(QListView& view, BookListModel& model);
+
+    void ReplaceItems(BookItems items) override;
+    std::int32_t ListCount() const override;
+    std::int32_t ListIndex() const override;
+    std::string List(std::int32_t position) const override;
+    void Select(std::int32_t position) override;
+
+  private:
+    void CheckPosition(std::int32_t position) const;
+
+    QListView& m_view;
+    BookListModel& m_model;
+};
+
+}  // namespace orlavo

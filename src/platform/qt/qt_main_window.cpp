@@ -1,0 +1,198 @@
+#include "platform/qt/qt_main_window.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QWindow>
+#include <utility>
+
+#include "platform/qt/book_list_model.h"
+
+// The icon lives in a static library, whose resources the linker drops unless asked for by name.
+static void LoadOrlavoResources() {
+    Q_INIT_RESOURCE(orlavo);
+}
+
+namespace orlavo {
+namespace {
+
+// The client area and the controls, in device-independent pixels (15 twips each).
+constexpr QSize kClientSize(602, 423);
+constexpr QRect kPathBoxRect(632, 40, 233, 25);  // right of the client area: never seen
+constexpr QRect kListRect(8, 32, 585, 381);
+constexpr QRect kFooterRect(0, 416, 601, 25);  // only its top 7 pixels lie inside the window
+constexpr QRect kTitleRect(0, 0, 593, 27);
+constexpr QColor kGrey(192, 192, 192);
+
+QIcon OrlavoIcon() {
+    LoadOrlavoResources();
+    QIcon icon;
+    for (const int size : {16, 32, 48, 64, 128}) {
+        icon.addFile(QStringLiteral(":/icons/orlavo-%1.png").arg(size), QSize(size, size));
+    }
+    return icon;
+}
+
+void PaintGrey(QWidget& widget) {
+    QPalette palette = widget.palette();
+    palette.setColor(QPalette::Window, kGrey);
+    widget.setPalette(palette);
+    widget.setAutoFillBackground(true);
+}
+
+}  // namespace
+
+QtMainWindow::QtMainWindow(const std::string& programName, QWidget* parent)
+    : QMainWindow(parent),
+      m_client(new QWidget(this)),
+      m_txtSource(new QLineEdit(m_client)),
+      m_list1(new QListView(m_client)),
+      m_label2(new QLabel(m_client)),
+      m_label1(new QLabel(m_client)),
+      m_model(new BookListModel(this)),
+      m_bookList(*m_list1, *m_model),
+      m_pathBox(*m_txtSource),
+      m_titleLabel(*m_label1),
+      m_dialogs(*this),
+      m_geometry(*this) {
+    const QString name = QString::fromStdString(programName);
+    QCoreApplication::setApplicationName(name);
+    QCoreApplication::setApplicationVersion(QStringLiteral(ORLAVO_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral("orlavo"));
+    const QIcon icon = OrlavoIcon();
+    QGuiApplication::setWindowIcon(icon);
+    setWindowIcon(icon);
+
+    setWindowTitle(name);
+    // A fixed frame: minimize and close, no maximize.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    PaintGrey(*this);
+
+    BuildControls();
+    BuildMenu();
+    setCentralWidget(m_client);
+    // Inside the window, not in a desktop-wide menu bar, so the client area keeps its size.
+    menuBar()->setNativeMenuBar(false);
+    menuBar()->setAccessibleName(QStringLiteral("Menu bar"));
+    setFixedSize(kClientSize.width(), kClientSize.height() + menuBar()->sizeHint().height());
+}
+
+QtMainWindow::~QtMainWindow() = default;
+
+void QtMainWindow::ShowOnScreen() {
+    show();
+    QElapsedTimer waited;
+    waited.start();
+    while (!(windowHandle() != nullptr && windowHandle()->isExposed()) && waited.elapsed() < 1000) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
+    }
+}
+
+void QtMainWindow::SetCommandHandler(std::function<void(Command)> handler) {
+    m_handler = std::move(handler);
+}
+
+void QtMainWindow::BuildControls() {
+    setObjectName(QStringLiteral("Form1"));
+
+    m_txtSource->setObjectName(QStringLiteral("txtSource"));
+    m_txtSource->setAccessibleName(QStringLiteral("Book file path"));
+    m_txtSource->setGeometry(kPathBoxRect);
+
+    m_list1->setObjectName(QStringLiteral("List1"));
+    m_list1->setAccessibleName(QStringLiteral("Book"));
+    m_list1->setAccessibleDescription(
+        QStringLiteral("The book's lines; reading starts at the selected line"));
+    m_list1->setGeometry(kListRect);
+    m_list1->setModel(m_model);
+    // Every row is one line of text, so the view need not measure a million rows one by one.
+    m_list1->setUniformItemSizes(true);
+    m_list1->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_list1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+
+    m_label2->setObjectName(QStringLiteral("Label2"));
+    m_label2->setAccessibleName(QStringLiteral("Footer"));
+    m_label2->setGeometry(kFooterRect);
+    m_label2->setToolTip(windowTitle() + QStringLiteral(" reads your book aloud"));
+    PaintGrey(*m_label2);
+
+    m_label1->setObjectName(QStringLiteral("Label1"));
+    m_label1->setAccessibleName(QStringLiteral("Book title"));
+    m_label1->setFixedSize(kTitleRect.size());
+    m_label1->move(kTitleRect.topLeft());
+    m_label1->setTextFormat(Qt::PlainText);
+    m_label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    QFont titleFont(QStringLiteral("MS Sans Serif"));
+    // Where that face is missing the nearest sans-serif is used, still bold and 18 points.
+    titleFont.setStyleHint(QFont::SansSerif);
+    titleFont.setPointSize(18);
+    titleFont.setWeight(QFont::Bold);
+    m_label1->setFont(titleFont);
+    PaintGrey(*m_label1);
+
+    QWidget::setTabOrder(m_list1, m_txtSource);
+    m_list1->setFocus();
+}
+
+void QtMainWindow::BuildMenu() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("File"));
+    file->menuAction()->setObjectName(QStringLiteral("File"));
+    file->setAccessibleName(QStringLiteral("File"));
+    // The menu opens and closes with a separator line; some styles would hide those.
+    file->setSeparatorsCollapsible(false);
+    // Some styles draw a separator as a bare line flush with the menu's border, where the first
+    // and last could not be told from the border; these lines have room around them.
+    file->setStyleSheet(QStringLiteral(
+        "QMenu::separator { height: 1px; margin: 4px 2px; background: palette(mid); }"));
+
+    auto addSeparator = [file](const char* name) {
+        file->addSeparator()->setObjectName(QLatin1String(name));
+    };
+    // Commands go on straight from the click, not queued, so that the handler sees them in the
+    // order and at the moment they were chosen.
+    auto addCommand = [this, file](const char* name, const QString& caption, Command command) {
+        QAction* action = file->addAction(caption);
+        action->setObjectName(QLatin1String(name));
+        connect(action, &QAction::triggered, this, [this, command] {
+            if (m_handler) {
+                m_handler(command);
+            }
+        });
+    };
+
+    addSeparator("Space");
+    addCommand("LoadEBook", QStringLiteral("&Load E Book"), Command::kLoadEBook);
+    addSeparator("Space3");
+    addCommand("StartOrlavo", QStringLiteral("&Start Orlavo"), Command::kStartOrlavo);
+    addCommand("StartOrlavoFromLine", QStringLiteral("&Start Orlavo From Line"),
+               Command::kStartOrlavoFromLine);
+    addSeparator("space1");
+    addCommand("StopOrlavo", QStringLiteral("&Stop Orlavo"), Command::kStopOrlavo);
+    addSeparator("space2");
+}
+
+// Closing is the program's one way to end, and the handler ends the process itself after the
+// closing animation; were Qt to close the window first there would be nothing left to animate.
+void QtMainWindow::closeEvent(QCloseEvent* event) {
+    if (!m_handler) {
+        QMainWindow::closeEvent(event);
+        return;
+    }
+    event->ignore();
+    m_handler(Command::kClose);
+}
+
+}  // namespace orlavo

@@ -1,0 +1,82 @@
+#pragma once
+
+// Orlavo's one window as the person sees it: the title, the book list, the hidden path box and
+// the File menu. It does nothing by itself: every menu command and the closing of the window go
+// to the command handler main.cpp sets, which decides when each runs, and the services below
+// give the program's logic the list, the boxes and the window. Built by main.cpp.
+
+#include <QMainWindow>
+#include <functional>
+#include <string>
+
+#include "platform/qt/qt_application.h"
+#include "platform/qt/qt_book_list.h"
+#include "platform/qt/qt_clock.h"
+#include "platform/qt/qt_dialogs.h"
+#include "platform/qt/qt_event_pump.h"
+#include "platform/qt/qt_label.h"
+#include "platform/qt/qt_text_box.h"
+#include "platform/qt/qt_window_geometry.h"
+
+class QLabel;
+class QLineEdit;
+class QListView;
+
+namespace orlavo {
+
+class BookListModel;
+
+class QtMainWindow : public QMainWindow {
+    Q_OBJECT
+
+  public:
+    enum class Command { kLoadEBook, kStartOrlavo, kStartOrlavoFromLine, kStopOrlavo, kClose };
+
+    // `programName` is the caption and the name the desktop knows the program by.
+    explicit QtMainWindow(const std::string& programName, QWidget* parent = nullptr);
+    ~QtMainWindow() override;
+
+    // Hands on each command as it is chosen, and the close request.
+    void SetCommandHandler(std::function<void(Command)> handler);
+
+    // Shows the window and waits (a second at most) until the window system has put it on the
+    // screen, so that a box shown next is centred over it.
+    void ShowOnScreen();
+
+    BookList& bookList() { return m_bookList; }
+    TextBox& pathBox() { return m_pathBox; }
+    Label& titleLabel() { return m_titleLabel; }
+    Dialogs& dialogs() { return m_dialogs; }
+    EventPump& eventPump() { return m_eventPump; }
+    Clock& clock() { return m_clock; }
+    Application& application() { return m_application; }
+    WindowGeometry& geometry() { return m_geometry; }
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void BuildControls();
+    void BuildMenu();
+
+    // The controls in the order they are created; the window owns them.
+    QWidget* m_client;
+    QLineEdit* m_txtSource;
+    QListView* m_list1;
+    QLabel* m_label2;
+    QLabel* m_label1;
+    BookListModel* m_model;
+
+    QtBookList m_bookList;
+    QtTextBox m_pathBox;
+    QtLabel m_titleLabel;
+    QtDialogs m_dialogs;
+    QtEventPump m_eventPump;
+    QtClock m_clock;
+    QtApplication m_application;
+    QtWindowGeometry m_geometry;
+
+    std::function<void(Command)> m_handler;
+};
+
+}  // namespace orlavo

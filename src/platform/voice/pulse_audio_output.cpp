@@ -1,0 +1,253 @@
+#include "platform/voice/pulse_audio_output.h"
+
+#include <pulse/context.h>
+#include <pulse/error.h>
+#include <pulse/mainloop.h>
+#include <pulse/stream.h>
+
+#include <algorithm>
+#include <chrono>
+#include <climits>
+
+#include "platform/runtime_error.h"
+
+namespace orlavo {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using Microseconds = std::chrono::microseconds;
+
+constexpr std::uint32_t kServerChooses = static_cast<std::uint32_t>(-1);
+// A short target buffer and a small prebuffer let the first word of an item be heard quickly;
+// the engine synthesises far faster than real time, so the buffer never runs dry mid-item.
+constexpr std::uint32_t kTargetMilliseconds = 60;
+constexpr std::uint32_t kPrebufferMilliseconds = 20;
+// How long a server that has stopped doing anything for us is waited for. A busy machine may
+// hold a healthy server back for a moment, never for this long; a stopped or wedged one would
+// otherwise leave the person with a program that no longer reacts.
+constexpr Microseconds kPatience = std::chrono::seconds(5);
+
+std::uint32_t BytesFor(int sampleRate, std::uint32_t milliseconds) {
+    return static_cast<std::uint32_t>(sampleRate) * milliseconds / 1000 * sizeof(std::int16_t);
+}
+
+std::string Reason(int error) {
+    return std::string(" (") + pa_strerror(error) + ").";
+}
+
+std::string CannotConnect(int error) {
+    return (error == PA_ERR_CONNECTIONREFUSED ? "No sound server is running"
+                                              : "The sound server cannot play the voice") +
+           Reason(error);
+}
+
+std::string StoppedPlaying(int error) {
+    return "The sound server stopped playing the voice" + Reason(error);
+}
+
+}  // namespace
+
+PulseAudioOutput::PulseAudioOutput(int sampleRate, std::string programName)
+    : m_sampleRate(sampleRate),
+      m_programName(std::move(programName)),
+      m_mainloop(pa_mainloop_new()) {
+    if (m_mainloop == nullptr) {
+        throw RuntimeError(kAudioFailed, CannotConnect(PA_ERR_INTERNAL));
+    }
+    try {
+        Connect();
+    } catch (...) {
+        pa_mainloop_free(m_mainloop);
+        throw;
+    }
+}
+
+PulseAudioOutput::~PulseAudioOutput() {
+    Disconnect();
+    pa_mainloop_free(m_mainloop);
+}
+
+void PulseAudioOutput::Connect() {
+    m_context = pa_context_new(pa_mainloop_get_api(m_mainloop), m_programName.c_str());
+    if (m_context == nullptr) {
+        Fail(CannotConnect(PA_ERR_INTERNAL));
+    }
+    if (pa_context_connect(m_context, nullptr, PA_CONTEXT_NOFLAGS, nullptr) < 0) {
+        Fail(CannotConnect(pa_context_errno(m_context)));
+    }
+    RunUntil([this] { return pa_context_get_state(m_context) == PA_CONTEXT_READY; }, kPatience,
+             CannotConnect);
+
+    pa_sample_spec spec{};
+    spec.format = PA_SAMPLE_S16LE;
+    spec.rate = static_cast<std::uint32_t>(m_sampleRate);
+    spec.channels = 1;
+    m_stream = pa_stream_new(m_context, (m_programName + " voice").c_str(), &spec, nullptr);
+    if (m_stream == nullptr) {
+        Fail(CannotConnect(pa_context_errno(m_context)));
+    }
+    pa_buffer_attr buffering{};
+    buffering.maxlength = kServerChooses;
+    buffering.tlength = BytesFor(m_sampleRate, kTargetMilliseconds);
+    buffering.prebuf = BytesFor(m_sampleRate, kPrebufferMilliseconds);
+    buffering.minreq = kServerChooses;
+    buffering.fragsize = kServerChooses;
+    // The target length then covers the whole way to the speaker, not just our stream's share.
+    const auto flags = static_cast<pa_stream_flags_t>(
+        PA_STREAM_ADJUST_LATENCY | PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE);
+    if (pa_stream_connect_playback(m_stream, nullptr, &buffering, flags, nullptr, nullptr) < 0) {
+        Fail(CannotConnect(pa_context_errno(m_context)));
+    }
+    RunUntil([this] { return pa_stream_get_state(m_stream) == PA_STREAM_READY; }, kPatience,
+             CannotConnect);
+    m_samplesSinceFinish = 0;
+}
+
+void PulseAudioOutput::Write(std::span<const std::int16_t> samples) {
+    if (m_cancelled) {
+        Fail("Speech was cut off.");
+    }
+    if (m_stream != nullptr && m_samplesSinceFinish == 0) {
+        // Between items nobody listens to the connection: a server that restarted meanwhile is
+        // only noticed here, and the new one should read the item rather than an error be shown.
+        // Each pass runs one round of what the connection has pending, a hang-up included.
+        for (int pass = 0; pass < 8 && pa_mainloop_iterate(m_mainloop, 0, nullptr) > 0; ++pass) {
+        }
+        if (ServerError() != PA_OK) {
+            Disconnect();
+        }
+    }
+    if (m_stream == nullptr) {
+        Connect();
+    }
+    // Handed over piece by piece as the server makes room, so playback starts while the engine
+    // is still at work and the server never holds more than the short target buffer.
+    while (!samples.empty()) {
+        std::size_t writable = 0;
+        RunUntil(
+            [&] {
+                const std::size_t bytes = pa_stream_writable_size(m_stream);
+                writable = bytes == static_cast<std::size_t>(-1) ? 0 : bytes / sizeof(std::int16_t);
+                return writable > 0;
+            },
+            kPatience, StoppedPlaying);
+        const std::span<const std::int16_t> piece =
+            samples.first(std::min(samples.size(), writable));
+        if (pa_stream_write(m_stream, piece.data(), piece.size_bytes(), nullptr, 0,
+                            PA_SEEK_RELATIVE) < 0) {
+            Fail(StoppedPlaying(pa_context_errno(m_context)));
+        }
+        samples = samples.subspan(piece.size());
+        m_samplesSinceFinish += static_cast<std::int64_t>(piece.size());
+    }
+}
+
+void PulseAudioOutput::Finish() {
+    if (m_cancelled) {
+        Fail("Speech was cut off.");
+    }
+    if (m_stream == nullptr) {
+        return;  // nothing was played since the last failure
+    }
+    // The drain may take as long as the audio still buffered lasts; everything written since the
+    // last drain is an upper bound when the server has not told us its latency yet.
+    pa_usec_t buffered = 0;
+    int negative = 0;
+    if (pa_stream_get_latency(m_stream, &buffered, &negative) < 0) {
+        buffered = static_cast<pa_usec_t>(m_samplesSinceFinish * 1000000 / m_sampleRate);
+    } else if (negative != 0) {
+        buffered = 0;
+    }
+    m_drained = false;
+    m_drainSucceeded = false;
+    pa_operation* drain = pa_stream_drain(
+        m_stream,
+        [](pa_stream*, int success, void* output) {
+            static_cast<PulseAudioOutput*>(output)->m_drained = true;
+            static_cast<PulseAudioOutput*>(output)->m_drainSucceeded = success != 0;
+        },
+        this);
+    if (drain == nullptr) {
+        Fail(StoppedPlaying(pa_context_errno(m_context)));
+    }
+    // The context keeps the operation until it completes or the connection is dropped.
+    pa_operation_unref(drain);
+    RunUntil([this] { return m_drained; }, kPatience + Microseconds(buffered), StoppedPlaying);
+    if (!m_drainSucceeded) {
+        Fail(StoppedPlaying(pa_context_errno(m_context)));
+    }
+    m_samplesSinceFinish = 0;
+}
+
+void PulseAudioOutput::Cancel() {
+    m_cancelled = true;
+    pa_mainloop_wakeup(m_mainloop);
+}
+
+// Runs the main loop, asleep in poll between events, until `done` holds. Gives up when the server
+// drops the connection or the stream (`describe` words that for the person), when the server
+// does nothing at all for `limit`, or when Cancel is called.
+void PulseAudioOutput::RunUntil(const std::function<bool()>& done, Microseconds limit,
+                                Describe describe) {
+    const Clock::time_point deadline = Clock::now() + limit;
+    for (;;) {
+        if (m_cancelled) {
+            Fail("Speech was cut off.");
+        }
+        if (const int error = ServerError(); error != PA_OK) {
+            Fail(describe(error));
+        }
+        if (done()) {
+            return;
+        }
+        const auto left = std::chrono::ceil<Microseconds>(deadline - Clock::now()).count();
+        if (left <= 0) {
+            Fail("The sound server stopped responding.");
+        }
+        if (pa_mainloop_prepare(m_mainloop,
+                                static_cast<int>(std::min<decltype(left)>(left, INT_MAX))) < 0 ||
+            pa_mainloop_poll(m_mainloop) < 0 || pa_mainloop_dispatch(m_mainloop) < 0) {
+            Fail(describe(PA_ERR_INTERNAL));
+        }
+    }
+}
+
+int PulseAudioOutput::ServerError() const {
+    const pa_context_state_t context = pa_context_get_state(m_context);
+    if (context == PA_CONTEXT_FAILED || context == PA_CONTEXT_TERMINATED) {
+        const int error = pa_context_errno(m_context);
+        return error != PA_OK ? error : PA_ERR_CONNECTIONTERMINATED;
+    }
+    if (m_stream != nullptr) {
+        const pa_stream_state_t stream = pa_stream_get_state(m_stream);
+        if (stream == PA_STREAM_FAILED || stream == PA_STREAM_TERMINATED) {
+            const int error = pa_context_errno(m_context);
+            return error != PA_OK ? error : PA_ERR_KILLED;
+        }
+    }
+    return PA_OK;
+}
+
+// Dropping the stream makes the server discard what it still held of it, so whatever stops
+// playback here also stops the sound at once.
+void PulseAudioOutput::Disconnect() {
+    if (m_stream != nullptr) {
+        pa_stream_disconnect(m_stream);
+        pa_stream_unref(m_stream);
+        m_stream = nullptr;
+    }
+    if (m_context != nullptr) {
+        pa_context_disconnect(m_context);
+        pa_context_unref(m_context);
+        m_context = nullptr;
+    }
+}
+
+void PulseAudioOutput::Fail(const std::string& message) {
+    // The connection is of no further use; the next item starts a new one.
+    Disconnect();
+    throw RuntimeError(kAudioFailed, message);
+}
+
+}  // namespace orlavo

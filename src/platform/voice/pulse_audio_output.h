@@ -1,0 +1,59 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+
+#include "platform/voice/pcm_sink.h"
+
+struct pa_context;
+struct pa_mainloop;
+struct pa_stream;
+
+namespace orlavo {
+
+// Plays speech through the PulseAudio (or PipeWire-Pulse) sound server as it is synthesised.
+// Finish returns once the server has played everything. No call waits on the server for ever: a
+// server that stops answering is given up after a few seconds. Every failure is a
+// RuntimeError(kAudioFailed) carrying the server's own words; after one, the next Write connects
+// again, so a sound server started or restarted later is picked up. Use it on one thread; only
+// Cancel may come from another.
+class PulseAudioOutput : public PcmSink {
+  public:
+    // Connects at once, so a missing sound server is reported when the voice is created.
+    // `programName` is how the desktop's sound settings show the voice.
+    PulseAudioOutput(int sampleRate, std::string programName);
+    ~PulseAudioOutput() override;
+    PulseAudioOutput(const PulseAudioOutput&) = delete;
+    PulseAudioOutput& operator=(const PulseAudioOutput&) = delete;
+
+    void Write(std::span<const std::int16_t> samples) override;
+    void Finish() override;
+    // Silences the speaker at once; every Write and Finish from then on fails.
+    void Cancel() override;
+
+  private:
+    using Describe = std::string (*)(int error);
+
+    void Connect();
+    void RunUntil(const std::function<bool()>& done, std::chrono::microseconds limit,
+                  Describe describe);
+    int ServerError() const;
+    void Disconnect();
+    [[noreturn]] void Fail(const std::string& message);
+
+    int m_sampleRate;
+    std::string m_programName;
+    pa_mainloop* const m_mainloop;  // kept for the object's life, so Cancel can always wake it
+    pa_context* m_context = nullptr;
+    pa_stream* m_stream = nullptr;
+    std::int64_t m_samplesSinceFinish = 0;
+    bool m_drained = false;
+    bool m_drainSucceeded = false;
+    std::atomic<bool> m_cancelled = false;
+};
+
+}  // namespace orlavo

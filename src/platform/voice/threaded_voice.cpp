@@ -1,0 +1,151 @@
+#include "platform/voice/threaded_voice.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QMetaObject>
+
+#include <utility>
+
+#include "platform/runtime_error.h"
+
+namespace orlavo {
+
+namespace {
+
+// Whatever went wrong on the worker reaches the caller as a RuntimeError with a number.
+std::exception_ptr AsRuntimeError(std::exception_ptr error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const RuntimeError&) {
+        return error;
+    } catch (const std::exception& other) {
+        return std::make_exception_ptr(RuntimeError(kSpeechFailed, other.what()));
+    } catch (...) {
+        return std::make_exception_ptr(
+            RuntimeError(kSpeechFailed, "The voice failed for an unknown reason."));
+    }
+}
+
+}  // namespace
+
+ThreadedVoice::ThreadedVoice(Factory makeVoice) {
+    m_worker = std::thread([this, makeVoice = std::move(makeVoice)] { Run(makeVoice); });
+}
+
+ThreadedVoice::~ThreadedVoice() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    Silence();
+    m_workArrived.notify_one();
+    if (m_worker.joinable()) {
+        m_worker.join();
+    }
+}
+
+void ThreadedVoice::Run(const Factory& makeVoice) {
+    std::unique_ptr<Voice> voice;
+    try {
+        voice = makeVoice();
+    } catch (...) {
+        ReportDone(nullptr, AsRuntimeError(std::current_exception()));
+        return;
+    }
+    ReportDone(voice.get(), nullptr);
+    for (;;) {
+        Work work;
+        {
+            std::unique_lock lock(m_mutex);
+            m_workArrived.wait(lock, [this] { return m_stopping || m_work.has_value(); });
+            if (m_stopping) {
+                break;
+            }
+            work = std::move(*m_work);
+            m_work.reset();
+        }
+        try {
+            voice->Speak(std::move(work.text), work.language);
+            ReportDone(nullptr);
+        } catch (...) {
+            ReportDone(AsRuntimeError(std::current_exception()));
+        }
+    }
+    {
+        std::lock_guard lock(m_mutex);
+        m_inner = nullptr;
+    }
+    voice.reset();  // on this thread, like every other call into the engine
+}
+
+void ThreadedVoice::ReportDone(Voice* made, std::exception_ptr makeError) {
+    std::lock_guard lock(m_mutex);
+    m_inner = made;
+    m_makeError = std::move(makeError);
+    Done();
+}
+
+void ThreadedVoice::ReportDone(std::exception_ptr error) {
+    std::lock_guard lock(m_mutex);
+    m_error = std::move(error);
+    Done();
+}
+
+// With m_mutex held.
+void ThreadedVoice::Done() {
+    m_busy = false;
+    if (m_waitingLoop != nullptr) {
+        QMetaObject::invokeMethod(m_waitingLoop, &QEventLoop::quit, Qt::QueuedConnection);
+    }
+    m_workDone.notify_all();
+}
+
+void ThreadedVoice::Prepare() {
+    std::unique_lock lock(m_mutex);
+    if (m_busy && m_inner == nullptr && !m_makeError) {
+        WaitUntilDone(lock);
+    }
+    if (m_makeError) {
+        std::rethrow_exception(m_makeError);
+    }
+}
+
+void ThreadedVoice::Speak(std::string text, std::string_view language) {
+    Prepare();
+    std::unique_lock lock(m_mutex);
+    if (m_busy) {
+        throw RuntimeError(kSpeechFailed, "The voice is still speaking the previous item.");
+    }
+    m_busy = true;
+    m_error = nullptr;
+    m_work = Work{std::move(text), std::string(language)};
+    m_workArrived.notify_one();
+    WaitUntilDone(lock);
+    if (m_error) {
+        std::rethrow_exception(std::exchange(m_error, nullptr));
+    }
+}
+
+void ThreadedVoice::Silence() {
+    std::lock_guard lock(m_mutex);
+    if (m_inner != nullptr) {
+        m_inner->Silence();
+    }
+}
+
+void ThreadedVoice::WaitUntilDone(std::unique_lock<std::mutex>& lock) {
+    if (QCoreApplication::instance() != nullptr && m_waitingLoop == nullptr) {
+        QEventLoop loop;
+        m_waitingLoop = &loop;
+        lock.unlock();
+        // The window keeps repainting and answering the person; commands chosen meanwhile are
+        // held until the reading loop's next pump step.
+        loop.exec();
+        lock.lock();
+        m_waitingLoop = nullptr;
+    }
+    // Also catches the loop ending early because the application is quitting.
+    m_workDone.wait(lock, [this] { return !m_busy; });
+}
+
+}  // namespace orlavo
