@@ -1,10 +1,12 @@
 #pragma once
 
-// The books the benchmarks load: the King James Bible as one real book, and ten copies of it
-// joined as a very large one. They are made once with the `bible` program of the bible-kjv
-// package, in $ORLAVO_BENCH_DIR or the system's temporary folder; ORLAVO_KJV names a ready copy
+// The books the benchmarks load: the King James Bible as one real book, ten copies of it joined
+// as a very large one, and a 4 MB Russian book in Windows-1251 for the legacy-encoding path. They
+// are made once, the Bibles with the `bible` program of the bible-kjv package and the Russian book
+// with iconv, in $ORLAVO_BENCH_DIR or the system's temporary folder; ORLAVO_KJV names a ready copy
 // of the single Bible instead.
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -49,6 +51,37 @@ inline std::string Kjv10Path() {
             out << in.rdbuf();
         }
     }
+    return path.string();
+}
+
+// A Russian paragraph repeated to a little over 4 MB, then converted with iconv to Windows-1251,
+// the encoding of most Russian books made on Windows.
+inline std::string Cp1251Path() {
+    constexpr std::uintmax_t kSize = 4'000'000;
+    const std::filesystem::path path = BenchFolder() / "russian-cp1251.txt";
+    if (std::filesystem::exists(path) && std::filesystem::file_size(path) >= kSize) {
+        return path.string();
+    }
+    const std::string paragraph =
+        "Поезд пришёл на станцию поздно вечером, когда в окнах вокзала уже погасли огни. Старик с "
+        "тяжёлым чемоданом медленно спустился на платформу, огляделся и пошёл к выходу, где его "
+        "ждала внучка.\n«Ты совсем не изменился», — сказала она, обняв его, и взяла чемодан. Они "
+        "долго шли по тихим улицам, мимо закрытых лавок, пустого рынка и старой церкви, и говорили "
+        "о доме, о соседях, о том, что зима в этом году будет ранней.\n";
+    const std::filesystem::path utf8 = BenchFolder() / "russian-utf8.txt";
+    {
+        std::ofstream out(utf8, std::ios::binary);
+        // Windows-1251 takes one byte a letter where UTF-8 takes two.
+        for (std::uintmax_t written = 0; written < 2 * kSize; written += paragraph.size()) {
+            out << paragraph;
+        }
+    }
+    const std::string command =
+        "iconv -f UTF-8 -t WINDOWS-1251 '" + utf8.string() + "' > '" + path.string() + "'";
+    if (std::system(command.c_str()) != 0 || std::filesystem::file_size(path) < kSize) {
+        throw std::runtime_error("cannot make russian-cp1251.txt with iconv");
+    }
+    std::filesystem::remove(utf8);
     return path.string();
 }
 

@@ -1,23 +1,77 @@
 #include "book_loading/text_decoder.h"
 
-#include "book_loading/byte_scan.h"
+#include <iconv.h>
+#include <uchardet.h>
 
+#include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <memory>
+#include <optional>
 #include <string_view>
+#include <type_traits>
 #include <utility>
+
+#include "book_loading/byte_scan.h"
+#include "platform/runtime_error.h"
 
 namespace orlavo {
 namespace {
 
-constexpr char32_t kReplacement = 0xFFFD;
+using namespace std::string_view_literals;
 
-// Windows-1252 differs from Latin-1 only in 0x80..0x9F; zero marks the five undefined bytes.
-constexpr std::array<char16_t, 32> kWindows1252High = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
+
+// How much of the start of a file is looked at for the zero bytes of UTF-16.
+constexpr std::size_t kUtf16Sample = std::size_t{1} << 16;
+
+// UTF-8 with a few damaged bytes: at least this many well-formed multi-byte characters, and at
+// most one bad byte in kDamageRatio of the non-ASCII bytes. Text in a legacy encoding read as
+// UTF-8 breaks on nearly every non-ASCII byte, so the two are far apart.
+constexpr std::size_t kFewestSequences = 5;
+constexpr std::size_t kDamageRatio = 10;
+// Once this many bad bytes are seen, and too many of them to be damage, the file is surely in
+// another encoding and the rest of a long book need not be scanned: that saves about a third of
+// the time a legacy book takes to decode.
+constexpr std::size_t kSurelyForeign = 4096;
+
+// uchardet is slow on single-byte encodings (it weighs every byte against a dozen languages),
+// and a few pieces of a book tell it as surely as the whole.
+constexpr std::size_t kCharsetPieces = 8;
+constexpr std::size_t kCharsetPiece = 2048;
+
+struct ByteOrderMark {
+    std::string_view bytes;
+    const char* charset;
+    std::size_t unit;  // bytes per code unit: an undecodable unit is skipped whole
+};
+
+// UTF-32 LE before UTF-16 LE, whose mark it starts with.
+constexpr std::array<ByteOrderMark, 4> kMarks = {{
+    {"\xFF\xFE\0\0"sv, "UTF-32LE", 4},
+    {"\0\0\xFE\xFF"sv, "UTF-32BE", 4},
+    {"\xFF\xFE"sv, "UTF-16LE", 2},
+    {"\xFE\xFF"sv, "UTF-16BE", 2},
+}};
+
+// uchardet names the standard an encoding follows; books were made with the Windows or wider
+// form of it, which reads the same letters and a few more: curly quotes and dashes in
+// Windows-1252, the circled numbers of Windows' Shift_JIS, the Ukrainian letters of KOI8-U.
+constexpr std::array<std::pair<std::string_view, const char*>, 10> kWiderCharsets = {{
+    {""sv, "WINDOWS-1252"},  // uchardet could not tell
+    {"ASCII"sv, "WINDOWS-1252"},
+    {"ISO-8859-1"sv, "WINDOWS-1252"},
+    {"ISO-8859-9"sv, "WINDOWS-1254"},
+    {"KOI8-R"sv, "KOI8-U"},
+    {"SHIFT_JIS"sv, "CP932"},
+    {"BIG5"sv, "CP950"},
+    {"EUC-KR"sv, "CP949"},
+    {"GB2312"sv, "GB18030"},
+    {"TIS-620"sv, "CP874"},
+}};
 
 bool IsContinuation(unsigned char byte) {
     return (byte & 0xC0) == 0x80;
@@ -65,12 +119,24 @@ bool IsBlankedControl(unsigned char byte) {
     return (byte < 0x20 && !IsKeptControl(byte)) || byte == 0x7F;
 }
 
+bool IsUtf8C1Control(unsigned char lead, unsigned char next) {
+    return lead == 0xC2 && next < 0xA0;
+}
+
 struct Utf8Scan {
-    bool valid = true;
+    std::size_t sequences = 0;  // well-formed multi-byte characters
+    std::size_t nonAscii = 0;   // bytes from 0x80 up
+    std::size_t invalid = 0;    // bytes that start no well-formed character
+    std::size_t firstNonAscii = std::string_view::npos;
     bool hasControls = false;  // any control character to blank
 };
 
-Utf8Scan ScanUtf8(std::string_view text) {
+bool IsDamagedUtf8(const Utf8Scan& scan) {
+    return scan.sequences >= kFewestSequences && scan.invalid * kDamageRatio <= scan.nonAscii;
+}
+
+// With `stopWhenForeign`, stops once the text is surely not UTF-8, damaged or not.
+Utf8Scan ScanUtf8(std::string_view text, bool stopWhenForeign) {
     Utf8Scan scan;
     std::size_t i = 0;
     while (i < text.size()) {
@@ -93,46 +159,51 @@ Utf8Scan ScanUtf8(std::string_view text) {
             ++i;
             continue;
         }
+        if (scan.nonAscii == 0) {
+            scan.firstNonAscii = i;
+        }
         const std::size_t length = SequenceLength(text.substr(i));
         if (length == 0) {
-            scan.valid = false;
-            return scan;
+            ++scan.invalid;
+            ++scan.nonAscii;
+            ++i;
+            if (stopWhenForeign && scan.invalid >= kSurelyForeign && !IsDamagedUtf8(scan)) {
+                return scan;
+            }
+            continue;
         }
-        if (byte == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0) {
+        if (IsUtf8C1Control(byte, static_cast<unsigned char>(text[i + 1]))) {
             scan.hasControls = true;
         }
+        ++scan.sequences;
+        scan.nonAscii += length;
         i += length;
     }
     return scan;
 }
 
-void AppendUtf8(std::string& out, char32_t code) {
-    if (code < 0x80) {
-        out.push_back(static_cast<char>(code));
-    } else if (code < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (code >> 6)));
-        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    } else if (code < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (code >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (code >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+void RefuseIfTooLarge(std::size_t decodedSize) {
+    if (decodedSize > kLargestDecodedText) {
+        throw RuntimeError(kFileCannotBeRead,
+                           "The book is too large: its text would take more than " +
+                               std::to_string(kLargestDecodedText >> 30) +
+                               " GB of memory once decoded.");
     }
 }
 
-// UTF-8 from a file that says it is UTF-8 but breaks its word: each bad byte becomes U+FFFD.
-std::string RepairUtf8(std::string_view text) {
+// UTF-8 that breaks its word in places: each bad byte becomes U+FFFD, which shows the reader where
+// the file is damaged. Guessing a Windows-1252 letter for a stray byte instead would be a guess,
+// and often a wrong one, and would turn every other letter of the book into nonsense besides.
+std::string RepairUtf8(std::string_view text, std::size_t invalid) {
+    const std::size_t size = text.size() + invalid * (kReplacement.size() - 1);
+    RefuseIfTooLarge(size);
     std::string out;
-    out.reserve(text.size() + text.size() / 8);
+    out.reserve(size);
     std::size_t i = 0;
     while (i < text.size()) {
         const std::size_t length = SequenceLength(text.substr(i));
         if (length == 0) {
-            AppendUtf8(out, kReplacement);
+            out.append(kReplacement);
             ++i;
         } else {
             out.append(text.substr(i, length));
@@ -142,50 +213,219 @@ std::string RepairUtf8(std::string_view text) {
     return out;
 }
 
-std::string FromUtf16(std::string_view bytes, bool bigEndian) {
-    const auto unit = [&bytes, bigEndian](std::size_t i) {
-        const auto first = static_cast<unsigned char>(bytes[i]);
-        const auto second = static_cast<unsigned char>(bytes[i + 1]);
-        return static_cast<char16_t>(bigEndian ? (first << 8) | second : (second << 8) | first);
-    };
-    std::string out;
-    out.reserve(bytes.size() + bytes.size() / 2);
-    std::size_t i = 0;
-    while (i + 1 < bytes.size()) {
-        const char16_t code = unit(i);
-        i += 2;
-        if (code >= 0xD800 && code <= 0xDBFF && i + 1 < bytes.size()) {
-            const char16_t low = unit(i);
-            if (low >= 0xDC00 && low <= 0xDFFF) {
-                i += 2;
-                AppendUtf8(out, 0x10000 + ((char32_t{code} - 0xD800) << 10) + (low - 0xDC00));
-                continue;
-            }
+// One conversion to UTF-8, closed when it goes out of scope.
+class Iconv {
+  public:
+    explicit Iconv(const char* charset) : m_cd(iconv_open("UTF-8", charset)) {}
+    ~Iconv() {
+        if (ok()) {
+            iconv_close(m_cd);
         }
-        const bool lonelySurrogate = code >= 0xD800 && code <= 0xDFFF;
-        AppendUtf8(out, lonelySurrogate ? kReplacement : char32_t{code});
     }
-    if (i < bytes.size()) {  // half a character at the end
-        AppendUtf8(out, kReplacement);
+    Iconv(const Iconv&) = delete;
+    Iconv& operator=(const Iconv&) = delete;
+
+    bool ok() const { return m_cd != reinterpret_cast<iconv_t>(std::intptr_t{-1}); }
+    iconv_t get() const { return m_cd; }
+
+  private:
+    iconv_t m_cd;
+};
+
+constexpr std::size_t kIconvFailed = static_cast<std::size_t>(-1);
+
+// Runs all of `in` through the conversion, handing each piece of UTF-8 to `take`. iconv stops at a
+// byte it cannot read: that unit becomes U+FFFD and the conversion goes on after it, so one bad
+// byte costs one character, not the rest of the book.
+template <typename Take>
+void RunIconv(iconv_t cd, std::string_view in, std::size_t unit, Take&& take) {
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    std::array<char, std::size_t{1} << 14> buffer;
+    char* from = const_cast<char*>(in.data());  // iconv's signature; it never writes there
+    std::size_t left = in.size();
+    while (true) {
+        char* to = buffer.data();
+        std::size_t room = buffer.size();
+        const bool flushing = left == 0;
+        const std::size_t result = flushing ? iconv(cd, nullptr, nullptr, &to, &room)
+                                            : iconv(cd, &from, &left, &to, &room);
+        const int error = errno;
+        take(std::string_view(buffer.data(), static_cast<std::size_t>(to - buffer.data())));
+        if (result != kIconvFailed) {
+            if (flushing) {
+                return;
+            }
+        } else if (error != E2BIG) {
+            if (flushing) {
+                return;
+            }
+            take(kReplacement);
+            // EILSEQ: a unit that is no character; EINVAL: half a character at the end.
+            const std::size_t skip = error == EINVAL ? left : std::min(unit, left);
+            from += skip;
+            left -= skip;
+        }
     }
+}
+
+// A single-byte encoding as 256 ready UTF-8 strings, control characters already blanked. The
+// encodings of one byte a letter (Windows-125x, ISO-8859-x, KOI8, DOS code pages) are the common
+// legacy case, and a table decodes them many times faster than iconv.
+struct ByteTable {
+    std::array<std::array<char, 4>, 256> utf8{};
+    std::array<std::uint8_t, 256> length{};
+};
+
+// The table for `cd`, or nothing when some byte starts a longer character (Shift_JIS, GB18030)
+// or a shift state (ISO-2022), which only iconv can follow.
+std::optional<ByteTable> SingleByteTable(iconv_t cd) {
+    ByteTable table;
+    for (std::size_t value = 0; value < 256; ++value) {
+        char byte = static_cast<char>(value);
+        char* from = &byte;
+        std::size_t left = 1;
+        std::array<char, 16> out{};
+        char* to = out.data();
+        std::size_t room = out.size();
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        if (iconv(cd, &from, &left, &to, &room) == kIconvFailed) {
+            if (errno != EILSEQ) {
+                return std::nullopt;
+            }
+            std::copy(kReplacement.begin(), kReplacement.end(), to);
+            to += kReplacement.size();
+        } else if (iconv(cd, nullptr, nullptr, &to, &room) == kIconvFailed) {
+            return std::nullopt;
+        }
+        std::size_t length = static_cast<std::size_t>(to - out.data());
+        const auto first = static_cast<unsigned char>(out[0]);
+        if (length == 0 || length > 4) {
+            return std::nullopt;
+        }
+        if ((length == 1 && IsBlankedControl(first)) ||
+            (length == 2 && IsUtf8C1Control(first, static_cast<unsigned char>(out[1])))) {
+            out[0] = ' ';
+            length = 1;
+        }
+        std::copy_n(out.begin(), 4, table.utf8[value].begin());
+        table.length[value] = static_cast<std::uint8_t>(length);
+    }
+    return table;
+}
+
+std::string FromSingleByte(std::string_view bytes, const ByteTable& table) {
+    std::size_t size = 0;
+    for (const char c : bytes) {
+        size += table.length[static_cast<unsigned char>(c)];
+    }
+    RefuseIfTooLarge(size);
+    // Every character is stored as four bytes and the write moves on by its length, so the last
+    // one needs up to three bytes of room past the text.
+    std::string out(size + 3, '\0');
+    char* at = out.data();
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        std::memcpy(at, table.utf8[byte].data(), 4);
+        at += table.length[byte];
+    }
+    out.resize(size);
     return out;
 }
 
-std::string FromWindows1252(std::string_view bytes) {
+// Through iconv twice: once to learn the exact size of the text, once to make it, so a book costs
+// the file and its text and never a half-grown copy of the text besides.
+std::string FromMultiByte(std::string_view bytes, iconv_t cd, std::size_t unit) {
+    std::size_t size = 0;
+    RunIconv(cd, bytes, unit, [&size](std::string_view piece) { size += piece.size(); });
+    RefuseIfTooLarge(size);
     std::string out;
-    out.reserve(bytes.size() + bytes.size() / 8);
-    for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x80) {
-            out.push_back(c);
-        } else if (byte < 0xA0) {
-            const char16_t code = kWindows1252High[byte - 0x80];
-            AppendUtf8(out, code == 0 ? kReplacement : char32_t{code});
-        } else {
-            AppendUtf8(out, byte);
+    out.reserve(size);
+    RunIconv(cd, bytes, unit, [&out](std::string_view piece) { out.append(piece); });
+    return out;
+}
+
+struct Decoded {
+    std::string text;
+    bool blanked = false;  // control characters already became spaces
+};
+
+Decoded Convert(std::string_view bytes, const char* charset, std::size_t unit) {
+    Iconv cd(charset);
+    if (!cd.ok()) {
+        return Convert(bytes, "WINDOWS-1252", 1);
+    }
+    if (unit == 1) {
+        if (const std::optional<ByteTable> table = SingleByteTable(cd.get())) {
+            return {FromSingleByte(bytes, *table), true};
         }
     }
-    return out;
+    return {FromMultiByte(bytes, cd.get(), unit), false};
+}
+
+// UTF-16 without a mark: big-endian when the zeros fall on even offsets, little-endian when on
+// odd ones. Debris NULs in an 8-bit file fall on both alike, and UTF-32 fills both.
+std::optional<bool> Utf16BigEndianByZeros(std::string_view bytes) {
+    const std::size_t units = std::min(bytes.size(), kUtf16Sample) / 2;
+    std::array<std::size_t, 2> zeros{};
+    for (std::size_t i = 0; i < units * 2; ++i) {
+        zeros[i % 2] += bytes[i] == '\0' ? 1 : 0;
+    }
+    for (const bool bigEndian : {false, true}) {
+        const std::size_t high = zeros[bigEndian ? 0 : 1];
+        const std::size_t low = zeros[bigEndian ? 1 : 0];
+        if (high >= 2 && high * 16 >= units && low * 4 <= high) {
+            return bigEndian;
+        }
+    }
+    return std::nullopt;
+}
+
+// A piece of a legacy book for uchardet, about `size` bytes from `begin`. Unless `begin` is known
+// to start a character, the piece starts after the next line end, and it stops at its last one:
+// a piece that began inside a two-byte character of Shift_JIS or Big5 could make uchardet rule
+// that encoding out.
+std::string_view CharsetPiece(std::string_view text, std::size_t begin, std::size_t size,
+                              bool atCharacter) {
+    if (!atCharacter) {
+        const std::size_t lineEnd = text.find('\n', begin);
+        if (lineEnd == std::string_view::npos || lineEnd - begin >= size) {
+            return {};
+        }
+        begin = lineEnd + 1;
+    }
+    std::size_t end = std::min(text.size(), begin + size);
+    if (end < text.size()) {
+        const std::size_t lastLineEnd = text.rfind('\n', end - 1);
+        if (lastLineEnd != std::string_view::npos && lastLineEnd >= begin) {
+            end = lastLineEnd + 1;
+        }
+    }
+    return text.substr(begin, end - begin);
+}
+
+// The first piece starts at the first non-ASCII byte, since a book often opens with pages of
+// plain ASCII that say nothing of its encoding; the others are spread over the rest.
+std::string DetectCharset(std::string_view bytes, std::size_t firstNonAscii) {
+    const std::unique_ptr<std::remove_pointer_t<uchardet_t>, decltype(&uchardet_delete)> detector(
+        uchardet_new(), &uchardet_delete);
+    const std::string_view rest = bytes.substr(firstNonAscii);
+    if (rest.size() <= kCharsetPieces * kCharsetPiece) {
+        uchardet_handle_data(detector.get(), rest.data(), rest.size());
+    } else {
+        for (std::size_t i = 0; i < kCharsetPieces; ++i) {
+            const std::string_view piece =
+                CharsetPiece(rest, rest.size() * i / kCharsetPieces, kCharsetPiece, i == 0);
+            uchardet_handle_data(detector.get(), piece.data(), piece.size());
+        }
+    }
+    uchardet_data_end(detector.get());
+    const std::string_view detected = uchardet_get_charset(detector.get());
+    for (const auto& [name, wider] : kWiderCharsets) {
+        if (detected == name) {
+            return wider;
+        }
+    }
+    return std::string(detected);
 }
 
 // Replaces control characters by spaces, in place: a C1 character (two bytes in UTF-8) becomes
@@ -199,8 +439,8 @@ void BlankControls(std::string& text) {
         if (IsBlankedControl(byte)) {
             text[write++] = ' ';
             ++read;
-        } else if (byte == 0xC2 && read + 1 < size &&
-                   static_cast<unsigned char>(text[read + 1]) < 0xA0) {
+        } else if (read + 1 < size &&
+                   IsUtf8C1Control(byte, static_cast<unsigned char>(text[read + 1]))) {
             text[write++] = ' ';
             read += 2;
         } else {
@@ -214,35 +454,51 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;
 }
 
+Decoded DecodeWithoutMark(std::string& bytes) {
+    const std::string_view view(bytes);
+    if (const std::optional<bool> bigEndian = Utf16BigEndianByZeros(view)) {
+        return Convert(view, *bigEndian ? "UTF-16BE" : "UTF-16LE", 2);
+    }
+    const Utf8Scan scan = ScanUtf8(view, true);
+    if (scan.invalid == 0) {
+        return {std::move(bytes), !scan.hasControls};
+    }
+    if (IsDamagedUtf8(scan)) {
+        return {RepairUtf8(view, scan.invalid), false};
+    }
+    const std::string charset = DetectCharset(view, scan.firstNonAscii);
+    if (charset == "UTF-8") {
+        return {RepairUtf8(view, ScanUtf8(view, false).invalid), false};
+    }
+    return Convert(view, charset.c_str(), 1);
+}
+
+Decoded Decode(std::string& bytes) {
+    const std::string_view view(bytes);
+    if (StartsWith(view, "\xEF\xBB\xBF")) {
+        const Utf8Scan scan = ScanUtf8(view.substr(3), false);
+        if (scan.invalid > 0) {
+            return {RepairUtf8(view.substr(3), scan.invalid), false};
+        }
+        bytes.erase(0, 3);
+        return {std::move(bytes), !scan.hasControls};
+    }
+    for (const ByteOrderMark& mark : kMarks) {
+        if (StartsWith(view, mark.bytes)) {
+            return Convert(view.substr(mark.bytes.size()), mark.charset, mark.unit);
+        }
+    }
+    return DecodeWithoutMark(bytes);
+}
+
 }  // namespace
 
 std::string DecodeBookText(std::string bytes) {
-    const std::string_view view(bytes);
-    std::string text;
-    bool blank = true;
-    if (StartsWith(view, "\xEF\xBB\xBF")) {
-        const Utf8Scan scan = ScanUtf8(view.substr(3));
-        if (scan.valid) {
-            bytes.erase(0, 3);
-            text = std::move(bytes);
-            blank = scan.hasControls;
-        } else {
-            text = RepairUtf8(view.substr(3));
-        }
-    } else if (StartsWith(view, "\xFF\xFE")) {
-        text = FromUtf16(view.substr(2), false);
-    } else if (StartsWith(view, "\xFE\xFF")) {
-        text = FromUtf16(view.substr(2), true);
-    } else if (const Utf8Scan scan = ScanUtf8(view); scan.valid) {
-        text = std::move(bytes);
-        blank = scan.hasControls;
-    } else {
-        text = FromWindows1252(view);
+    Decoded decoded = Decode(bytes);
+    if (!decoded.blanked) {
+        BlankControls(decoded.text);
     }
-    if (blank) {
-        BlankControls(text);
-    }
-    return text;
+    return std::move(decoded.text);
 }
 
 }  // namespace orlavo
