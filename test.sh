@@ -18,10 +18,15 @@ step "Building the dev preset"
 cmake --preset dev >/dev/null
 cmake --build --preset dev -j"$jobs"
 
-source scripts/test-services.sh
-orlavo_start_pulseaudio
-orlavo_start_display
+# One end-to-end scenario runs under a German locale, where numbers take a decimal comma.
+if ! locale -a | grep -qix 'de_DE.utf-\?8'; then
+    step "Generating the de_DE.UTF-8 locale"
+    as_root=()
+    [[ $(id -u) -eq 0 ]] || as_root=(sudo)
+    "${as_root[@]}" localedef -i de_DE -f UTF-8 de_DE.UTF-8
+fi
 
+# Every test that needs a sound server or a display starts its own through tests/session.sh.
 step "Unit and end-to-end tests"
 ctest --test-dir build/dev --output-on-failure -j"$jobs"
 

@@ -13,10 +13,10 @@
 
 #include "book_loading/book_loader.h"
 #include "fakes/fake_platform.h"
-#include "main_window/form1_members.h"
-#include "platform/book_list_model.h"
-#include "platform/posix_file_reader.h"
-#include "platform/qt_book_list.h"
+#include "form_state/form1_members.h"
+#include "platform/posix/posix_file_reader.h"
+#include "platform/qt/book_list_model.h"
+#include "platform/qt/qt_book_list.h"
 
 namespace orlavo::bench {
 
@@ -47,15 +47,11 @@ struct BenchLoader {
     BookListModel model;
     QListView view;
     QtBookList list{view, model};
-    testing::Journal journal;
-    testing::FakeTextBox pathBox;
-    testing::FakeLabel title;
-    testing::FakeDialogs boxes{journal};
+    testing::FakePlatform fakes;  // the path box, the title, the boxes and the program's folder
     ChosenPath dialog;
     PosixFileReader files;
-    testing::FakeApplication app;
     Form1Members members;
-    BookLoader loader{members, {list, pathBox, title, boxes, dialog, files, app}};
+    BookLoader loader{members, {list, fakes, fakes, fakes, dialog, files, fakes}};
 };
 
 }  // namespace orlavo::bench

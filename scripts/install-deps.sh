@@ -6,9 +6,11 @@ set -euo pipefail
 
 build_packages=(
     cmake g++ make pkg-config
-    qt6-base-dev qt6-qpa-plugins libgl-dev
+    qt6-base-dev qt6-qpa-plugins libgl-dev libxcb1-dev
     libespeak-ng-dev espeak-ng-data
     libpulse-dev
+    libuchardet-dev libexttextcat-dev libexttextcat-data
+    libspeechd-dev
     libgtest-dev libbenchmark-dev
 )
 test_packages=(
@@ -17,6 +19,7 @@ test_packages=(
     dbus dbus-x11 at-spi2-core python3 python3-pyatspi gir1.2-atspi-2.0
     sox espeak-ng bible-kjv
     clang libclang-rt-dev
+    locales speech-dispatcher speech-dispatcher-flite
 )
 
 wanted=("${build_packages[@]}")

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Speech pacing as a listener hears it, measured on the real Orlavo under a private virtual
-desktop and PulseAudio null sink (the end-to-end harness in tests/e2e):
+desktop and PulseAudio null sink (tests/session.sh and the end-to-end harness in tests/e2e):
 
   heard gap    the silence on the recording between the end of one item's speech and the start
                of the next, over a book of 50 short items read from the first to "The End";
@@ -8,7 +8,8 @@ desktop and PulseAudio null sink (the end-to-end harness in tests/e2e):
                first sound on the sink, over several starts.
 
 Usage: bench/pacing/measure_pacing.py [path/to/orlavo] [--starts N] [--keep]
-       (the program defaults to build/dev/orlavo; run as root or any user, no display needed)"""
+       (the program defaults to build/dev/orlavo; run as root or any user, no display needed:
+       it runs itself inside tests/session.sh --display)"""
 
 import argparse
 import os
@@ -22,12 +23,21 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
 sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
 sys.dont_write_bytecode = True
+if "ORLAVO_SESSION_DIR" not in os.environ:
+    # The harness reaches the services it finds in the environment as it is imported.
+    if "--keep" in sys.argv:
+        os.environ["ORLAVO_E2E_KEEP"] = "1"
+    session = os.path.join(ROOT, "tests", "session.sh")
+    os.execv(session, [session, "--display", "--", sys.executable, *sys.argv])
 
-import audio  # noqa: E402
-import desktop  # noqa: E402
-from orlavo_app import Orlavo, shared_desktop, write_book  # noqa: E402
+import orlavo_e2e as e2e  # noqa: E402
 
-ITEMS = [f"Item {number}" for number in range(1, 51)]
+# The pause between items is what is measured here, so the recording is cut only at silences
+# longer than any espeak-ng leaves between the words of an item.
+e2e.MIN_GAP_S = 0.075
+
+# Plainly English, so that Orlavo reads it with the same voice as espeak-ng's command does.
+ITEMS = [f"This is item {number}" for number in range(1, 51)]
 GAP_TARGET_MEDIAN_MS, GAP_TARGET_P90_MS, FIRST_TARGET_MS = 150, 180, 150
 
 
@@ -50,9 +60,8 @@ def summary(name, values_ms, median_target, p90_target=None):
     return median, p90
 
 
-def sink_latency_ms(session):
-    listing = subprocess.run(["pactl", "list", "sinks"], env=session.env, capture_output=True,
-                             text=True).stdout
+def sink_latency_ms():
+    listing = subprocess.run(["pactl", "list", "sinks"], capture_output=True, text=True).stdout
     found = re.search(r"configured (\d+) usec", listing)
     return int(found.group(1)) / 1000 if found else float("nan")
 
@@ -61,41 +70,46 @@ def read_whole_book(orlavo, recorder):
     """Reads the book from its first item; returns the utterances heard and the gaps between
     consecutive items. "The End" follows the last item without the pause between items and
     may be heard joined to it; it is not part of the pacing."""
-    orlavo.select_first_item()
-    since = recorder.now_sample()
+    select_first_item(orlavo)
+    since = recorder.now()
     orlavo.command("start")
-    heard = recorder.wait_for_utterances(since, len(ITEMS), timeout=180, settle_s=1.0)
+    heard = recorder.listen(since, len(ITEMS), quiet_s=1.0, timeout=180)
     if len(heard) not in (len(ITEMS), len(ITEMS) + 1):
         raise SystemExit(f"heard {len(heard)} utterances, expected {len(ITEMS)} items and "
                          f"'The End': {heard}")
     items = heard[: len(ITEMS)]
-    gaps = [(after.start - before.end) * 1000 / audio.RATE
+    gaps = [(after.start - before.end) * 1000 / e2e.RATE
             for before, after in zip(items, items[1:])]
     end_gap = None
     if len(heard) == len(ITEMS) + 1:
-        end_gap = (heard[-1].start - heard[-2].end) * 1000 / audio.RATE
+        end_gap = (heard[-1].start - heard[-2].end) * 1000 / e2e.RATE
     return items, gaps, end_gap
+
+
+def select_first_item(orlavo):
+    orlavo.keys("Home", "space")
+    orlavo.highlighted(0)
 
 
 def first_audio(orlavo, recorder, starts):
     """Starts reading at item 0 several times; each time stops it after the first item."""
     delays = []
     for _ in range(starts):
-        orlavo.select_first_item()
+        select_first_item(orlavo)
         time.sleep(0.3)
-        since = recorder.now_sample()
+        since = recorder.now()
         orlavo.keys("alt+f", "s")
         time.sleep(0.2)
         chosen_at = orlavo.keys("Return")
         # Stop is queued at once and runs after the first item.
         orlavo.keys("alt+f", "s", "s", "s", "Return")
-        heard = recorder.wait_for_utterances(since, 1, timeout=15)
+        heard = recorder.listen(since, 1, quiet_s=0, timeout=15)
         if not heard:
             raise SystemExit("no sound after Start Orlavo")
-        delays.append((recorder.time_of(heard[0].start) - chosen_at) * 1000)
+        delays.append((heard[0].start - recorder.sample_at(chosen_at)) * 1000 / e2e.RATE)
         orlavo.message_box(timeout=15)
         orlavo.dismiss_box()
-        recorder.wait_for_silence(since, 0.5, timeout=10)
+        recorder.listen(since, quiet_s=0.5, timeout=10)
     return delays
 
 
@@ -107,40 +121,44 @@ def main():
     args = parser.parse_args()
     if not os.access(args.orlavo, os.X_OK):
         raise SystemExit(f"{args.orlavo}: not a built orlavo program")
-    if args.keep:
-        os.environ["ORLAVO_E2E_KEEP"] = "1"
+    os.environ["ORLAVO_BINARY"] = os.path.abspath(args.orlavo)
 
-    session = shared_desktop()
-    recorder = audio.Recorder(session.env, desktop.SINK + ".monitor")
+    folder = os.environ["ORLAVO_SESSION_DIR"]
+    recorder = e2e.Recorder(folder)
+    orlavo = None
     try:
-        recorder.wait_started()
-        orlavo = Orlavo(session, os.path.abspath(args.orlavo))
-        orlavo.focus()
-        orlavo.load(write_book(session.folder, "pacing.txt", ITEMS))
+        orlavo = e2e.Orlavo(folder)
+        book = os.path.join(folder, "pacing.txt")
+        with open(book, "w", encoding="utf-8") as file:
+            file.write("\n".join(ITEMS) + "\n")
+        orlavo.load(book)
 
         items, gaps, end_gap = read_whole_book(orlavo, recorder)
         delays = first_audio(orlavo, recorder, args.starts)
 
-        lengths = [u.length_s for u in items[:-1]]
-        expected = [audio.espeak_length_s(text, session.env) for text in ITEMS[:-1]]
+        lengths = [u.sound_s for u in items[:-1]]
+        expected = [e2e.espeak_sound_s(text) for text in ITEMS[:-1]]
         worst = max(abs(a - b) for a, b in zip(lengths, expected)) * 1000
-        print(f"Orlavo {args.orlavo}: a book of {len(ITEMS)} two-word items read to 'The End'; "
+        print(f"Orlavo {args.orlavo}: a book of {len(ITEMS)} short items read to 'The End'; "
               f"items 1-{len(ITEMS) - 1} each within {worst:.0f} ms of espeak-ng's own length")
         summary("heard gap", gaps, GAP_TARGET_MEDIAN_MS, GAP_TARGET_P90_MS)
         if end_gap is None:
             print(f"{'':<12} ('The End' follows the last item with under "
-                  f"{audio.MIN_GAP_S * 1000:.0f} ms of silence: heard joined to it)")
+                  f"{e2e.MIN_GAP_S * 1000:.0f} ms of silence: heard joined to it)")
         else:
             print(f"{'':<12} (gap before 'The End': {end_gap:.1f} ms)")
         summary("first audio", delays, FIRST_TARGET_MS)
         print(f"{'':<12} (timed to the sample reaching the null sink's monitor, which the sink "
-              f"mixes up to its configured latency, {sink_latency_ms(session):.0f} ms, ahead of "
+              f"mixes up to its configured latency, {sink_latency_ms():.0f} ms, ahead of "
               "its play clock; a sound card adds its own output latency)")
-        if args.keep:
-            recorder.save(session.path("pacing.wav"))
-            print(f"recording: {session.path('pacing.wav')}")
     finally:
-        recorder.stop()
+        if orlavo is not None:
+            orlavo.process.kill()
+            orlavo.process.wait()
+        kept = os.path.join(folder, "pacing.wav") if args.keep else None
+        recorder.stop(kept)
+        if kept:
+            print(f"recording: {kept}")
 
 
 if __name__ == "__main__":

@@ -1,6 +1,8 @@
-// Feeds arbitrary bytes through the decoder and the item reader, as a book file would reach them,
-// and checks what every later stage relies on: the text is valid UTF-8 without stray control
-// characters, and no item holds a line end.
+// Feeds arbitrary bytes through the decoder, the language guess and the item reader, as a book
+// file would reach them, and checks what every later stage relies on: the text is valid UTF-8
+// without stray control characters (C0, DEL or C1), the language is a short lowercase code or
+// nothing, and no item holds a line end. The corpus holds legacy encodings and UTF-16 without a
+// mark, so mutations reach uchardet, iconv and the damaged-UTF-8 repair as well.
 
 #include <cstddef>
 #include <cstdint>
@@ -8,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "book_loading/book_language.h"
 #include "book_loading/field_reader.h"
 #include "book_loading/text_decoder.h"
 
@@ -54,13 +57,22 @@ bool IsValidUtf8(std::string_view text) {
 }
 
 bool HasStrayControl(std::string_view text) {
-    for (const char c : text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
         const auto byte = static_cast<unsigned char>(c);
         if ((byte < 0x20 && c != '\t' && c != '\n' && c != '\r') || byte == 0x7F) {
             return true;
         }
+        if (byte == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) < 0xA0) {
+            return true;  // U+0080..U+009F
+        }
     }
     return false;
+}
+
+bool IsLanguageCode(std::string_view code) {
+    return code.size() <= 3 &&
+           code.find_first_not_of("abcdefghijklmnopqrstuvwxyz") == std::string_view::npos;
 }
 
 }  // namespace
@@ -68,7 +80,8 @@ bool HasStrayControl(std::string_view text) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     const std::string text = orlavo::DecodeBookText(bytes);
-    if (!IsValidUtf8(text) || HasStrayControl(text)) {
+    if (!IsValidUtf8(text) || HasStrayControl(text) ||
+        !IsLanguageCode(orlavo::GuessBookLanguage(text))) {
         std::abort();
     }
     const orlavo::BookItems items = orlavo::ReadBookItems(text);

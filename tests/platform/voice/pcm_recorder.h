@@ -2,23 +2,20 @@
 
 #include <cstdint>
 #include <span>
+#include <utility>
 #include <vector>
 
-#include "platform/pcm_sink.h"
+#include "platform/voice/pcm_sink.h"
 
 namespace orlavo::testing {
 
 // A sink that keeps everything it is given, one entry per finished utterance.
-class PcmRecorder : public PcmSink {
-  public:
+struct PcmRecorder : PcmSink {
     void Write(std::span<const std::int16_t> samples) override {
         ++writes;
         current.insert(current.end(), samples.begin(), samples.end());
     }
-    void Finish() override {
-        utterances.push_back(std::move(current));
-        current.clear();
-    }
+    void Finish() override { utterances.push_back(std::exchange(current, {})); }
 
     std::vector<std::int16_t> current;
     std::vector<std::vector<std::int16_t>> utterances;

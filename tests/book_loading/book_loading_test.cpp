@@ -1,0 +1,201 @@
+// Loading a book: the item and title rules, the buffer the open-file dialog gives back, the Load
+// E Book command through Form1, and the real file reader against real files.
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <tuple>
+
+#include "book_loading/book_title.h"
+#include "book_loading/field_reader.h"
+#include "book_loading/pick_file.h"
+#include "fakes/fake_platform.h"
+#include "main_window/form1.h"
+#include "platform/posix/posix_file_reader.h"
+
+namespace orlavo::testing {
+namespace {
+
+using namespace std::string_literals;
+using Event = Form1::Event;
+using Items = std::vector<std::string>;
+
+struct ItemsCase {
+    const char* name;
+    std::string text;
+    Items items;
+};
+
+class ItemRules : public ::testing::TestWithParam<ItemsCase> {};
+
+TEST_P(ItemRules, SplitTheTextIntoItems) {
+    FakePlatform list;
+    list.ReplaceItems(ReadBookItems(GetParam().text));
+    EXPECT_EQ(list.Items(), GetParam().items);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Book, ItemRules,
+    ::testing::Values(
+        ItemsCase{"CommaAndEveryLineEnd", "a,b\r\nc\nd\re", {"a", "b", "c", "d", "e"}},
+        ItemsCase{"LfThenCrAreTwoLineEnds", "a\n\rb", {"a", "", "b"}},
+        ItemsCase{"CommaEndingALineGivesAnEmptyItem", "a,\nb,", {"a", "", "b", ""}},
+        ItemsCase{"TwoCommas", "a,,b", {"a", "", "b"}}, ItemsCase{"EmptyText", "", {}},
+        ItemsCase{"EmptyAndBlankLines", "a\n\n \t \r\n\r\nb", {"a", "", "", "", "b"}},
+        ItemsCase{"FinalLineEndGivesNoExtraItem", "a\nb\n", {"a", "b"}},
+        ItemsCase{"TrailingEmptyLineIsKept", "a\n\n", {"a", ""}},
+        ItemsCase{"BlanksAroundAreDroppedInsideKept", " \t a\tb  c \t, d ", {"a\tb  c", "d"}},
+        ItemsCase{"QuotedKeepsCommasAndBlanks", "  \" x, y \"  ,z", {" x, y ", "z"}},
+        ItemsCase{"TextAfterClosingQuoteStartsAnItem", "\"abc\"def,ghi", {"abc", "def", "ghi"}},
+        ItemsCase{"QuotedAtLineEnd", "\"a\"\r\n\"\"", {"a", ""}},
+        ItemsCase{"UnclosedQuoteEndsAtLineEnd", "\"a, b\nc,\"d", {"a, b", "c", "d"}},
+        ItemsCase{"QuoteInsideAnItemIsKept", "say \"hi\" now", {"say \"hi\" now"}},
+        ItemsCase{"LongRuns",
+                  "abcdefghij,k\r\nlmnopqrstuv\rw,xyzABCDEFGH\nI",
+                  {"abcdefghij", "k", "lmnopqrstuv", "w", "xyzABCDEFGH", "I"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The file name less its last four characters, whatever they are, counted as characters.
+TEST(TitleRule, IsTheFileNameLessItsLastFourCharacters) {
+    for (const auto& [path, title] :
+         {std::pair{"/books/Moby Dick.txt", "Moby Dick"}, std::pair{"/b/readme", "re"},
+          std::pair{"/b/a.tx", ""}, std::pair{"/abc", ""}, std::pair{"Emma.txt", "Emma"},
+          std::pair{"/b/AC\\DC.txt", "AC\\DC"}, std::pair{"/Bücher/Faust – I.tët", "Faust – I"}}) {
+        EXPECT_EQ(BookTitle(path), title);
+    }
+}
+
+TEST(PickFile, GivesThePathANulAndSpacesTo254Characters) {
+    const std::string k253 = "/" + std::string(252, 'y'), k300 = "/" + std::string(299, 'x');
+    const std::string accented = "/b\u00F6\u00F6ks/M\u0153by.txt";  // 15 characters, 18 bytes
+    FakePlatform p;
+    for (const auto& [chosen, buffer] :
+         {std::pair{std::optional<std::string>(), std::string(254, ' ')},
+          std::pair{std::optional("/a.txt"s), "/a.txt\0"s + std::string(247, ' ')},
+          std::pair{std::optional(k253), k253 + '\0'}, std::pair{std::optional(k300), k300 + '\0'},
+          std::pair{std::optional(accented), accented + '\0' + std::string(254 - 16, ' ')}}) {
+        p.choices.push_back(chosen);
+        EXPECT_EQ(PickFile("t", {"*.TxT"}, {"TxT"}, 1.0F, p, p), buffer);
+    }
+}
+
+// A Russian book, read from its first item and stopped there, so its second item is highlighted.
+class Loader : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        p.files["/b/Война и мир.txt"] = "Война и мир\nЛев Николаевич Толстой написал роман о войне";
+        Load("/b/Война и мир.txt");
+        p.selected = 0;
+        p.at[1] = [this] { form.Raise(Event::kStopOrlavoClick); };
+        form.Raise(Event::kStartOrlavoClick);
+        p.journal.clear();
+    }
+    void Load(const std::optional<std::string>& path) {
+        p.choices.push_back(path);
+        form.Raise(Event::kLoadEBookClick);
+    }
+    auto State() const {
+        const Form1Members& m = form.members();
+        return std::tuple(p.Items(), p.selected, p.caption, p.path, m.LinePos, m.SourcePath,
+                          m.m_bookLanguage);
+    }
+
+    FakePlatform p;
+    Form1 form{{p, p, p, p, p, p, p, p, p, p, p.VoiceFactory()}};
+};
+
+struct LoadCase {
+    const char* name;
+    std::string path, bytes;
+    Items items;
+    std::string title, language;
+};
+
+class LoadingABook : public Loader, public ::testing::WithParamInterface<LoadCase> {};
+
+TEST_P(LoadingABook, ReplacesListTitlePathAndLanguageAndReadsFromTheStart) {
+    const LoadCase& c = GetParam();
+    p.files[c.path] = c.bytes;
+    Load(c.path);
+    const std::string& source = form.members().SourcePath;
+    EXPECT_EQ(State(), std::tuple(c.items, -1, c.title, c.path, 0, source, c.language));
+    EXPECT_TRUE(source.starts_with(c.path + '\0'));
+    EXPECT_EQ(p.Trace(), "[Your E Book TxT File Is Loaded From\r\n" + c.path + "]");
+    EXPECT_EQ(p.requests.back().initialFolder, p.AppPath());
+    EXPECT_EQ(p.requests.back().filters.at(0).pattern, "*.TxT");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Books, LoadingABook,
+    ::testing::Values(
+        LoadCase{"German", "/b/Märchen.txt", "Es war einmal ein Mädchen, das wohnte am Wald",
+                 Items{"Es war einmal ein Mädchen", "das wohnte am Wald"}, "Märchen", "de"},
+        LoadCase{"Windows1252", "/b/Cr.txt", "cr\xE8me,fin\r\n", {"cr\u00E8me", "fin"}, "Cr", ""},
+        LoadCase{"EmptyFile", "/b/Empty.txt", "", {}, "Empty", ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Cancel, a missing file and one the reader refuses leave everything as it was.
+TEST_F(Loader, KeepsTheBookWhenNoneIsLoaded) {
+    const auto before = State();
+    p.faults["read"] = {kFileCannotBeRead, 3};  // the shelf, after the book and the missing file
+    for (const auto& [path, box] :
+         {std::pair{std::optional<std::string>(), ""s},
+          std::pair{std::optional("/b/gone.txt"s), "/b/gone.txt\r\n\r\nNo file."s},
+          std::pair{std::optional("/b/shelf"s), "/b/shelf\r\n\r\nscripted read fault"s}}) {
+        p.journal.clear();
+        Load(path);
+        EXPECT_EQ(State(), before);
+        EXPECT_EQ(p.Trace(), box.empty() ? "" : "[Orlavo could not load the book\r\n" + box + "]");
+    }
+}
+
+// A new book ends the reading of the old one; a failed load does not.
+TEST_F(Loader, ALoadDuringReadingEndsThatReading) {
+    p.files = {{"/b/Old.txt", "one\ntwo\nthree"}, {"/b/New.txt", "new"}};
+    for (const auto& [path, spoken] : {std::pair{"/b/New.txt", ".one|#1.two|"},
+                                       std::pair{"/b/gone.txt", ".one|#1.two|#2.three|.The End"}}) {
+        Load("/b/Old.txt");
+        p.selected = 0;
+        p.at[p.steps + 2] = [this, path = path] { Load(path); };
+        p.journal.clear();
+        form.Raise(Event::kStartOrlavoClick);
+        const std::string trace = p.Trace();
+        EXPECT_EQ(trace.substr(0, trace.find('[')) + trace.substr(trace.find(']') + 1), spoken);
+    }
+}
+
+// A regular file is read whole; anything else is refused, saying why, without hanging, and no
+// file is left open either way.
+TEST(PosixFileReader, ReadsARegularFileWholeAndRefusesAnythingElse) {
+    std::string d = std::filesystem::temp_directory_path() / "orlavo-XXXXXX";
+    ::mkdtemp(d.data());
+    std::ofstream(d + "/book") << "a\0b\xFF\r\n"s;
+    std::ofstream(d + "/big") << "1234567";
+    ::mkfifo((d + "/fifo").c_str(), 0600);
+    const auto openFiles = [] {
+        return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
+    };
+    const auto before = openFiles();
+    for (const auto& [file, number, why] :
+         {std::tuple{d + "/book", 0, ""}, std::tuple{d + "/none", int(kFileNotFound), "no file"},
+          std::tuple{d, int(kFileCannotBeRead), "folder"},
+          std::tuple{d + "/fifo", int(kFileCannotBeRead), "not an ordinary file"},
+          std::tuple{"/dev/zero"s, int(kFileCannotBeRead), "not an ordinary file"},
+          std::tuple{d + "/big", int(kFileCannotBeRead), "larger than 6 bytes"}}) {
+        try {
+            EXPECT_EQ(PosixFileReader().ReadAll(file, 6), "a\0b\xFF\r\n"s);
+            EXPECT_EQ(number, 0) << file;
+        } catch (const RuntimeError& error) {
+            EXPECT_EQ(error.number(), number) << file;
+            EXPECT_NE(std::string(error.what()).find(why), std::string::npos) << error.what();
+        }
+        EXPECT_EQ(openFiles(), before) << file;
+    }
+    std::filesystem::remove_all(d);
+}
+
+}  // namespace
+}  // namespace orlavo::testing

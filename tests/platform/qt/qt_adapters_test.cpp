@@ -1,0 +1,100 @@
+// What the Qt adapters add to Qt, offscreen: the book list, the path box and the open-file dialog.
+// Widgets need a QApplication for the whole run, so this test brings its own main.
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QListView>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/qt/qt_file_dialog.h"
+#include "platform/qt/qt_main_window.h"
+
+namespace orlavo {
+namespace {
+
+using namespace std::string_literals;
+
+class QtWindow : public ::testing::Test {
+  protected:
+    QtMainWindow window{"Orlavo"};
+    QListView& view = *window.findChild<QListView*>(QStringLiteral("List1"));
+    BookList& list = window.bookList();
+};
+
+// The last item is too long to show: it is shown cut short, and read whole.
+TEST_F(QtWindow, TheListTakesAMillionItemsAndScrollsToTheSelectedOne) {
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    BookItems items;
+    for (int i = 0; i < 999999; ++i) {
+        items.push_back("Line " + std::to_string(i));
+    }
+    items.push_back(std::string(1000000, 'w'));
+    list.ReplaceItems(std::move(items));
+    EXPECT_EQ(view.model()->rowCount(), 1000000);
+    EXPECT_EQ(view.model()->index(999998, 0).data().toString(), QStringLiteral("Line 999998"));
+    const QString shown = view.model()->index(999999, 0).data().toString();
+    EXPECT_TRUE(shown.size() < 5000 && shown.endsWith(QChar(0x2026))) << shown.size();
+    EXPECT_EQ(list.List(999999), std::string(1000000, 'w'));
+    for (const int row : {999999, 5}) {
+        list.Select(row);
+        QApplication::processEvents();
+        const QRect shownAt = view.visualRect(view.model()->index(row, 0));
+        EXPECT_TRUE(shownAt.top() >= 0 && shownAt.bottom() < view.viewport()->height()) << row;
+        EXPECT_EQ(list.ListIndex(), row);
+    }
+}
+
+TEST_F(QtWindow, ThePathBoxKeepsTheTextBeforeTheFirstNulAndItsBytes) {
+    const QLineEdit& edit = *window.findChild<QLineEdit*>(QStringLiteral("txtSource"));
+    for (const auto& [given, kept] :
+         {std::pair{"/b/Emma.TxT\0    "s, "/b/Emma.TxT"s}, std::pair{"\0/b/x.txt"s, ""s},
+          std::pair{"/b/caf\xe9.txt"s, "/b/caf\xe9.txt"s}}) {
+        window.pathBox().SetText(given);
+        EXPECT_EQ(window.pathBox().Text(), kept);
+        EXPECT_EQ(edit.text(), QString::fromUtf8(kept.c_str()));
+    }
+}
+
+// "*.TxT" lists book files however their names are written, and a name with double quotes, which
+// Qt's own dialog would take as several names, is taken as it stands.
+TEST(QtFileDialogTest, ListsTxTFilesInAnyLetterCaseAndTakesANameWithQuotes) {
+    std::string folder = std::filesystem::temp_directory_path() / "orlavo-XXXXXX";
+    ::mkdtemp(folder.data());
+    for (const char* name : {"lower.txt", "UPPER.TXT", "Say \"Hi\".TxT", "notes.md"}) {
+        std::ofstream(folder + "/" + name) << "x";
+    }
+    QStringList listed;
+    QTimer::singleShot(0, qApp, [&listed] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        auto* view = dialog->findChild<QListView*>(QStringLiteral("listView"));
+        (void)QTest::qWaitFor([view] { return view->model()->rowCount(view->rootIndex()) >= 3; });
+        for (int row = 0; row < view->model()->rowCount(view->rootIndex()); ++row) {
+            listed << view->model()->index(row, 0, view->rootIndex()).data().toString();
+        }
+        auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        edit->setText(QStringLiteral("Say \"Hi\".TxT"));
+        QTest::keyClick(edit, Qt::Key_Return);
+        QTimer::singleShot(3000, dialog, [dialog] { dialog->close(); });  // the name was refused
+    });
+    const auto chosen = QtFileDialog().GetOpenFileName({"Load", {{"TxT", "*.TxT"}}, folder});
+    listed.sort();
+    EXPECT_EQ(listed, QStringList({"Say \"Hi\".TxT", "UPPER.TXT", "lower.txt"}));
+    EXPECT_EQ(chosen, folder + "/Say \"Hi\".TxT");
+    std::filesystem::remove_all(folder);
+}
+
+}  // namespace
+}  // namespace orlavo
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
