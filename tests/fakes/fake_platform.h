@@ -38,7 +38,8 @@ class FakePlatform : public BookList, public TextBox, public Label, public Dialo
         return Call("text", at == -1 ? std::string() : std::string(m_items.at(Checked(at))));
     }
     void Select(std::int32_t at) override {
-        Note("#" + std::to_string(selected = Call("select", Checked(at))));
+        selected = Call("select", Checked(at));
+        Note(std::string(1, '#').append(std::to_string(selected)));
     }
     void SetText(const std::string& text) override { path = text.substr(0, text.find('\0')); }
     std::string Text() const override { return path; }
