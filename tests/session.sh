@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Runs one command beside services of its own and returns its exit status:
-#   tests/session.sh [--display] [--] COMMAND...
-# Always a PulseAudio server whose only output is the null sink orlavo_null; with --display also
-# a virtual X server with openbox, a D-Bus session bus and the accessibility bus. Everything lives
-# in a fresh temporary folder and ends with the command, so runs may go side by side, and the
-# user's own display, sound server and session bus are never touched.
+#   tests/session.sh [--display] [--speechd] [--] COMMAND...
+# Always a PulseAudio server whose only output is the null sink orlavo_null and speech settings of
+# its own (XDG_CONFIG_HOME, an empty speechd.conf); with --display a virtual X server, openbox, a
+# D-Bus session bus and the accessibility bus; with --speechd a speech-dispatcher on that sink that
+# the settings choose, speaking with Flite. All of it lives in a fresh temporary folder and ends
+# with the command, so runs may go side by side and never touch the user's own desktop.
 # The command gets PULSE_SERVER, PULSE_SINK, ORLAVO_PULSE_PID (the sound server, to stall or kill
 # it), ORLAVO_PULSE_RESTART (a script that starts it again on the same socket and prints its new
 # pid) and ORLAVO_SESSION_DIR (kept with the logs when the command fails or ORLAVO_E2E_KEEP=1);
-# with --display also DISPLAY and DBUS_SESSION_BUS_ADDRESS.
+# with --display also DISPLAY and DBUS_SESSION_BUS_ADDRESS; with --speechd SPEECHD_ADDRESS.
 set -uo pipefail
 
 # Orphans of the services (a restarted sound server, the accessibility bus's helpers) come back to
@@ -20,66 +21,36 @@ os.execv("/bin/bash", ["bash"] + sys.argv[1:])' "$0" "$@"
 fi
 unset ORLAVO_SESSION_REAPER
 
-display=0
-while (($#)); do
-    case $1 in
-    --display) display=1 ;;
-    --) shift && break ;;
-    *) break ;;
-    esac
-    shift
+display=0 speechd=0
+while [[ ${1:-} =~ ^--(display|speechd)?$ ]]; do
+    [[ $1 == -- ]] && shift && break
+    printf -v "${1#--}" 1 && shift
 done
-if ((!$#)); then
-    echo "usage: $0 [--display] [--] COMMAND..." >&2
-    exit 2
-fi
+(($#)) || { echo "usage: $0 [--display] [--speechd] [--] COMMAND..." >&2; exit 2; }
 
-dir=$(mktemp -d /tmp/orlavo-session.XXXXXX)
-groups=()
-status=1
+dir=$(mktemp -d /tmp/orlavo-session.XXXXXX) groups=() status=1
 
 finish() {
-    local pid
+    local pids=($(cat "$dir/pulse/pid" 2>/dev/null) "${groups[@]}")
+    pids+=("${pids[@]/#/-}") # and their process groups
     # A stalled sound server would ignore the polite request until it is let go.
-    for pid in $(cat "$dir/pulse/pid" 2>/dev/null) "${groups[@]}"; do
-        kill -CONT -- "-$pid" "$pid" 2>/dev/null
-        kill -TERM -- "-$pid" "$pid" 2>/dev/null
-    done
+    kill -CONT -- "${pids[@]}" 2>/dev/null
+    kill -TERM -- "${pids[@]}" 2>/dev/null
     sleep 0.2
-    for pid in $(cat "$dir/pulse/pid" 2>/dev/null) "${groups[@]}"; do
-        kill -KILL -- "-$pid" "$pid" 2>/dev/null
-    done
-    if ((status != 0)) || [[ ${ORLAVO_E2E_KEEP:-0} == 1 ]]; then
+    kill -KILL -- "${pids[@]}" 2>/dev/null
+    ((status == 0)) && [[ ${ORLAVO_E2E_KEEP:-0} != 1 ]] && rm -rf "$dir" ||
         echo "tests/session.sh: logs and recordings kept in $dir" >&2
-    else
-        rm -rf "$dir"
-    fi
 }
 trap finish EXIT
 trap '[[ -n ${command_pid:-} ]] && kill -TERM "$command_pid" 2>/dev/null; exit 143' TERM INT HUP
 
-fail() {
-    echo "tests/session.sh: $*; logs in $dir" >&2
-    exit 1
-}
+fail() { echo "tests/session.sh: $*; logs in $dir" >&2; exit 1; }
 
 # Waits up to 10 s for a check to pass.
-await() {
-    local _
-    for _ in $(seq 100); do
-        "$@" >/dev/null 2>&1 && return 0
-        sleep 0.1
-    done
-    return 1
-}
+await() { for _ in $(seq 100); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done; false; }
 
 # Starts a service in a process group of its own, so that whatever it spawns ends with it.
-spawn() {
-    local name=$1
-    shift
-    setsid "$@" </dev/null >>"$dir/$name.log" 2>&1 &
-    groups+=($!)
-}
+spawn() { setsid "${@:2}" </dev/null >>"$dir/$1.log" 2>&1 & groups+=($!); }
 
 mkdir -m 700 "$dir/pulse"
 # The sink runs at espeak-ng's own rate, so what the voice plays is recorded without resampling.
@@ -98,10 +69,7 @@ HOME=\$PWD XDG_RUNTIME_DIR=\$PWD XDG_CONFIG_HOME=\$PWD setsid pulseaudio -n -F s
     --realtime=no --high-priority=no </dev/null >>log 2>&1 &
 echo \$! >pid
 for tries in \$(seq 100); do
-    if PULSE_SERVER=unix:\$PWD/native pactl info >/dev/null 2>&1; then
-        cat pid
-        exit 0
-    fi
+    PULSE_SERVER=unix:\$PWD/native pactl info >/dev/null 2>&1 && cat pid && exit 0
     kill -0 "\$(cat pid)" 2>/dev/null || break
     sleep 0.1
 done
@@ -109,10 +77,26 @@ echo "PulseAudio did not start; see \$PWD/log" >&2
 exit 1
 EOF
 chmod +x "$dir/pulse/restart"
-export PULSE_SERVER=unix:$dir/pulse/native PULSE_SINK=orlavo_null
+export PULSE_SERVER=unix:$dir/pulse/native PULSE_SINK=orlavo_null XDG_CONFIG_HOME=$dir/config
 export ORLAVO_PULSE_RESTART=$dir/pulse/restart ORLAVO_SESSION_DIR=$dir
 ORLAVO_PULSE_PID=$("$ORLAVO_PULSE_RESTART") || fail "PulseAudio did not start"
 export ORLAVO_PULSE_PID
+speech=$XDG_CONFIG_HOME/speech-dispatcher
+mkdir -p "$speech" && touch "$speech/speechd.conf"
+
+if ((speechd)); then
+    mkdir -m 700 "$speech/modules" "$dir/speechd"
+    cp /etc/speech-dispatcher/modules/flite.conf "$speech/modules/"
+    printf '%s\n' 'AudioOutputMethod "pulse"' 'AddModule "flite" "sd_flite" "flite.conf"' \
+        'DefaultModule flite' 'DefaultVolume 100' >"$speech/speechd.conf"
+    # Ahead of a busy machine's other work, so that its short sound buffer never runs dry mid-word.
+    XDG_RUNTIME_DIR=$dir/speechd HOME=$dir spawn speechd nice -n -10 speech-dispatcher \
+        --run-single --timeout 0 --config-dir "$speech" --communication-method unix_socket \
+        --socket-path "$dir/speechd/socket" --pid-file "$dir/speechd/pid" --log-dir "$dir/speechd"
+    # No client may start a second speech-dispatcher, one without these settings.
+    export SPEECHD_ADDRESS=unix_socket:$dir/speechd/socket SPEECHD_CMD=/bin/false
+    await test -S "$dir/speechd/socket" || fail "speech-dispatcher did not start"
+fi
 
 if ((display)); then
     # Xvfb picks a free display number itself and writes it to the file.
@@ -132,12 +116,11 @@ if ((display)); then
         string:org.a11y.Status string:IsEnabled variant:boolean:true
     export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1 NO_AT_BRIDGE=0
     HOME=$dir XDG_CONFIG_HOME=$dir spawn openbox openbox --sm-disable
-    check_wm() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; }
-    await check_wm || fail "openbox did not start"
+    await sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' ||
+        fail "openbox did not start"
 fi
 
 "$@" &
 command_pid=$!
 wait "$command_pid"
-status=$?
-exit "$status"
+status=$? && exit "$status"

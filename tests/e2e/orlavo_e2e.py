@@ -1,15 +1,15 @@
-"""Drives the real Orlavo the way a person does, inside the services of tests/session.sh --display:
-key presses through the X server (xdotool), the window read back through the accessibility tree
-as a screen reader reads it, and the voice heard on a recording of the null sink, cut into
-utterances at its silences.
-
-OrlavoTest gives every test its own recording and Orlavo. A failing test keeps the recording, the
-last accessibility tree and Orlavo's output in the session folder and prints where."""
+"""Drives the real Orlavo as a person does, inside tests/session.sh --display: key presses through
+the X server (xdotool), the window read back through the accessibility tree as a screen reader
+reads it, the voice heard on a recording of the null sink, cut into utterances at its silences.
+A failing OrlavoTest keeps the recording, the last tree and Orlavo's output, and prints where."""
 
 import array
 import collections
 import ctypes
+import functools
+import io
 import os
+import pathlib
 import subprocess
 import sys
 import tempfile
@@ -30,64 +30,44 @@ LEVEL = 330
 # cut there count together again (assertHeard).
 MIN_GAP_S = 0.05
 QUIET_S = 1.0  # how long the sink stays silent before a reading counts as over
-# Alt+F opens File, L chooses Load at once, S moves between the three items that share it.
-MENU_KEYS = {
-    "load": ["alt+f", "l"],
-    "start": ["alt+f", "s", "Return"],
-    "start_from_line": ["alt+f", "s", "s", "Return"],
-    "stop": ["alt+f", "s", "s", "s", "Return"],
-}
-LOADED = "Your E Book TxT File Is Loaded From"
-LOAD_DIALOG = "Load E Book TxT File"
-FILE_MENU = ["Load E Book", "Start Orlavo", "Start Orlavo From Line", "Stop Orlavo"]
 KEEP = os.environ.get("ORLAVO_E2E_KEEP") == "1"
+# Alt+F opens File and L chooses Load at once; S moves on among the three commands that share it.
+SHARING_S = ["start", "start_from_line", "stop"]
+LOADED = "Your E Book TxT File Is Loaded From"
+FILE_MENU = ["Load E Book", "Start Orlavo", "Start Orlavo From Line", "Stop Orlavo"]
 
 # A window that does not answer the screen reader within 3 s counts as not answering at all.
 pyatspi.setTimeout(3000, 30000)
 
-
-class Utterance(collections.namedtuple("Utterance", "start end loud")):
-    """Samples [start, end) of the recording, with silence around them; loud of its windows sound.
-    A voice whose buffer runs dry for a moment inserts silence, which its sound leaves out."""
-
-    @property
-    def sound_s(self):
-        return self.loud * WINDOW / RATE
+# Samples [start, end) of the recording, with silence around them, and how long of it is sound: a
+# voice whose buffer runs dry for a moment inserts silence, which sound_s leaves out.
+Utterance = collections.namedtuple("Utterance", "start end sound_s")
 
 
 def utterances(samples, offset=0):
     """Cuts samples into utterances at silences of at least MIN_GAP_S; offset is the position
     of samples[0] in the recording."""
-    gap = round(MIN_GAP_S * RATE / WINDOW)
-    found, start, end, quiet, loud = [], None, None, 0, 0
+    gap = round(MIN_GAP_S * RATE / WINDOW) * WINDOW
+    # Whole windows only, then a silence that ends the last utterance.
+    samples = samples[: len(samples) // WINDOW * WINDOW] + array.array("h", bytes(2 * gap))
+    found, start, end, loud = [], None, 0, 0
     for w in range(0, len(samples) - WINDOW + 1, WINDOW):
         block = samples[w : w + WINDOW]
         if max(block) > LEVEL or -min(block) > LEVEL:
-            start = w if start is None else start
-            end, quiet, loud = w + WINDOW, 0, loud + 1
-        elif start is not None:
-            quiet += 1
-            if quiet >= gap:
-                found.append(Utterance(start + offset, end + offset, loud))
-                start, loud = None, 0
-    last = [Utterance(start + offset, end + offset, loud)] if start is not None else []
-    return found + last
+            start, end, loud = w if start is None else start, w + WINDOW, loud + 1
+        elif start is not None and w + WINDOW - end >= gap:
+            found.append(Utterance(start + offset, end + offset, loud * WINDOW / RATE))
+            start, loud = None, 0
+    return found
 
 
-_lengths = {}
-
-
+@functools.cache
 def espeak_sound_s(text):
-    """How long espeak-ng's own command makes sound for text, silences left out: the engine and
-    voice Orlavo uses."""
-    if text not in _lengths:
-        with tempfile.NamedTemporaryFile(suffix=".wav") as file:
-            subprocess.run(["espeak-ng", "-w", file.name, "--", text], check=True)
-            with wave.open(file.name, "rb") as wav:
-                assert wav.getframerate() == RATE and wav.getsampwidth() == 2
-                samples = array.array("h", wav.readframes(wav.getnframes()))
-        _lengths[text] = sum(u.sound_s for u in utterances(samples))
-    return _lengths[text]
+    """How long espeak-ng's own command (Orlavo's engine and voice) makes sound for text."""
+    made = subprocess.run(["espeak-ng", "--stdout", "--", text], capture_output=True, check=True)
+    with wave.open(io.BytesIO(made.stdout)) as wav:
+        assert wav.getframerate() == RATE and wav.getsampwidth() == 2
+        return sum(u.sound_s for u in utterances(array.array("h", wav.readframes(1 << 30))))
 
 
 class Recorder:
@@ -101,8 +81,7 @@ class Recorder:
                 ["parecord", "--raw", "--device=orlavo_null.monitor", "--format=s16le",
                  f"--rate={RATE}", "--channels=1", "--latency-msec=10"], stdout=subprocess.PIPE,
                 stderr=log)
-        self._lock = threading.Lock()
-        self._bytes = bytearray()
+        self._bytes = bytearray()  # grown by one thread, read by another: each step is atomic
         self._origin = None  # the earliest (arrival - position) seen: when sample 0 was heard
         self._thread = threading.Thread(target=self._pump, daemon=True)
         self._thread.start()
@@ -112,23 +91,18 @@ class Recorder:
 
     def _pump(self):
         while block := os.read(self._process.stdout.fileno(), 4096):
-            arrived = time.monotonic()
-            with self._lock:
-                self._bytes += block
-                origin = arrived - len(self._bytes) / 2 / RATE
-                self._origin = origin if self._origin is None else min(self._origin, origin)
+            self._bytes += block
+            origin = time.monotonic() - len(self._bytes) / 2 / RATE
+            self._origin = origin if self._origin is None else min(self._origin, origin)
 
     def samples(self, first=0):
-        with self._lock:
-            return array.array("h", self._bytes[2 * first : len(self._bytes) // 2 * 2])
+        return array.array("h", self._bytes[2 * first : len(self._bytes) // 2 * 2])
 
     def now(self):
-        with self._lock:
-            return len(self._bytes) // 2
+        return len(self._bytes) // 2
 
     def sample_at(self, moment):
-        with self._lock:
-            return max(0, round((moment - self._origin) * RATE))
+        return max(0, round((moment - self._origin) * RATE))
 
     def listen(self, since, count=0, quiet_s=QUIET_S, timeout=30):
         """Waits until count utterances have begun after sample since and the sink has been
@@ -148,9 +122,7 @@ class Recorder:
         self._thread.join()
         if keep_as:
             with wave.open(keep_as, "wb") as wav:
-                wav.setnchannels(1)
-                wav.setsampwidth(2)
-                wav.setframerate(RATE)
+                wav.setparams((1, 2, RATE, 0, "NONE", None))
                 wav.writeframes(self.samples().tobytes())
 
 
@@ -177,12 +149,9 @@ def snapshot(pid):
     try:
         desktop = pyatspi.Registry.getDesktop(0)
         desktop.clearCache()
-        for app in desktop:
-            if app is not None and app.get_process_id() == pid:
-                return _read(app)
+        return next(_read(a) for a in desktop if a is not None and a.get_process_id() == pid)
     except Exception:
-        pass
-    return None
+        return None
 
 
 def describe(node, depth=0):
@@ -199,8 +168,8 @@ def main_window(tree):
 def book(tree):
     """The book list's items and the position of the highlighted one (-1 for none)."""
     items = [n for n in walk(main_window(tree)) if n.role == "list item"]
-    selected = [i for i, n in enumerate(items) if "selected" in n.states]
-    return [n.name for n in items], (selected[0] if selected else -1)
+    lit = [i for i, n in enumerate(items) if "selected" in n.states] + [-1]
+    return [n.name for n in items], lit[0]
 
 
 def title(tree):
@@ -221,34 +190,25 @@ def windows(tree, role):
             for w in tree.children if w.role == role and "active" in w.states]
 
 
-class WindowShape:
-    """Where the X server shows a window, asked over a connection of our own: starting xdotool
-    for every look is too slow on a busy machine to see each step of an animation."""
+_x11 = ctypes.CDLL("libX11.so.6")
+_x11.XOpenDisplay.restype = ctypes.c_void_p
+_x11.XGetGeometry.argtypes = [ctypes.c_void_p, ctypes.c_ulong] + [ctypes.c_void_p] * 7
+# Asking after a window that has gone is an error, which must not end the test.
+_ignore_x_errors = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)(lambda *_: 0)
 
-    def __init__(self, window):
-        self._x11 = x11 = ctypes.CDLL("libX11.so.6")
-        x11.XOpenDisplay.restype = ctypes.c_void_p
-        x11.XGetGeometry.argtypes = [ctypes.c_void_p, ctypes.c_ulong] + [ctypes.c_void_p] * 7
-        x11.XTranslateCoordinates.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong,
-                                              ctypes.c_int, ctypes.c_int] + [ctypes.c_void_p] * 3
-        # Asking after a window that has gone is an error, which must not end the test.
-        self._ignore = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)(
-            lambda *_: 0)
-        x11.XSetErrorHandler(self._ignore)
-        self._display, self._window = x11.XOpenDisplay(None), int(window)
 
-    def __call__(self):
-        """(left, top, width, height) on the screen, or None once the window has gone."""
-        root, child = ctypes.c_ulong(), ctypes.c_ulong()
-        x, y, left, top = (ctypes.c_int() for _ in range(4))
-        width, height, border, depth = (ctypes.c_uint() for _ in range(4))
-        ref = ctypes.byref
-        if not self._x11.XGetGeometry(self._display, self._window, ref(root), ref(x), ref(y),
-                                      ref(width), ref(height), ref(border), ref(depth)):
-            return None
-        self._x11.XTranslateCoordinates(self._display, self._window, root.value, 0, 0,
-                                        ref(left), ref(top), ref(child))
-        return left.value, top.value, width.value, height.value
+def window_shape(window):
+    """A look at window's (x, y, width, height), None once it has gone, over an X connection of
+    its own: starting xdotool for each look is too slow on a busy machine to see an animation."""
+    _x11.XSetErrorHandler(_ignore_x_errors)
+    display = _x11.XOpenDisplay(None)
+
+    def look():
+        out = [ctypes.c_ulong(), ctypes.c_int(), ctypes.c_int()]  # root, x, y
+        out += [ctypes.c_uint() for _ in range(4)]  # width, height, border, depth
+        if _x11.XGetGeometry(display, int(window), *map(ctypes.byref, out)):
+            return tuple(v.value for v in out[1:5])
+    return look
 
 
 class Orlavo:
@@ -272,17 +232,18 @@ class Orlavo:
 
     def keys(self, *keys):
         """Presses keys one after another; returns the moment the last one was sent."""
-        for key in keys[:-1]:
+        for i, key in enumerate(keys):
+            time.sleep(0.08 if i else 0)
             self.xdotool("key", key)
-            time.sleep(0.08)
-        self.xdotool("key", keys[-1])
         return time.monotonic()
 
     def type(self, text):
         self.xdotool("type", "--delay", "8", "--", text)
 
     def command(self, name):
-        return self.keys(*MENU_KEYS[name])
+        if name == "load":
+            return self.keys("alt+f", "l")
+        return self.keys("alt+f", *"s" * (SHARING_S.index(name) + 1), "Return")
 
     def tree(self, predicate=lambda t: True, timeout=10, what="the window"):
         """Reads the tree until predicate holds on it; returns it."""
@@ -314,10 +275,13 @@ class Orlavo:
                 pass
         raise AssertionError("the message box does not close")
 
+    def dialog(self, title, timeout=10):
+        self.tree(lambda t: windows(t, "dialog")[0][0] == title, timeout, f"the {title!r} dialog")
+
     def load(self, path):
         """Loads a book through the load dialog; returns the message box that answers."""
         self.command("load")
-        self.tree(lambda t: windows(t, "dialog")[0][0] == LOAD_DIALOG, 15, "the load dialog")
+        self.dialog("Load E Book TxT File", 15)
         self.keys("ctrl+a")  # the file-name box has the focus
         self.type(path)
         self.keys("Return")
@@ -327,7 +291,7 @@ class Orlavo:
 
     def start_from_line(self, answer):
         self.command("start_from_line")
-        self.tree(lambda t: windows(t, "dialog")[0][0] == "Orlavo", what="the line number box")
+        self.dialog("Orlavo")  # the line number box
         self.type(answer)
         return self.keys("Return")
 
@@ -341,6 +305,7 @@ class OrlavoTest(unittest.TestCase):
     # edges of each silence, more of them on a busy machine: 50 ms + 5%, while the test phrases
     # read one after the other differ by at least 30%.
     TOLERANCE_S, TOLERANCE = 0.050, 0.05
+    SPEECH = ""  # lines the scenario adds to the desktop's speech settings (speechd.conf)
 
     def run(self, result=None):
         result = result or self.defaultTestResult()
@@ -349,57 +314,51 @@ class OrlavoTest(unittest.TestCase):
         try:
             return super().run(result)
         finally:
-            self._finish(len(result.failures) + len(result.errors) > problems)
+            keep = len(result.failures) + len(result.errors) > problems or KEEP
+            if keep and self.orlavo is not None:
+                with open(os.path.join(self.folder, "accessibility.txt"), "w") as out:
+                    out.write(describe(snapshot(self.orlavo.pid)))
+            if self.orlavo is not None:
+                self.orlavo.process.kill()
+                self.orlavo.process.wait()
+            if self.recorder is not None:
+                self.recorder.stop(os.path.join(self.folder, "heard.wav") if keep else None)
+            if keep:
+                print(f"\nrecording, tree and Orlavo's output in {self.folder}", file=sys.stderr)
 
     def setUp(self):
         session = os.environ.get("ORLAVO_SESSION_DIR")
         assert session and "DISPLAY" in os.environ, "run me through tests/session.sh --display"
         self.folder = tempfile.mkdtemp(dir=session, prefix=self.id().rsplit(".", 1)[-1] + ".")
+        settings = os.path.join(os.environ["XDG_CONFIG_HOME"], "speech-dispatcher", "speechd.conf")
+        with open(settings, "a") as file:
+            file.write(self.SPEECH)
         self.recorder = Recorder(self.folder)
         self.orlavo = Orlavo(self.folder)
 
-    def _finish(self, failed):
-        keep = failed or KEEP
-        if keep and self.orlavo is not None:
-            with open(os.path.join(self.folder, "accessibility.txt"), "w") as out:
-                out.write(describe(snapshot(self.orlavo.pid)))
-        if self.orlavo is not None:
-            self.orlavo.process.kill()
-            self.orlavo.process.wait()
-        if self.recorder is not None:
-            self.recorder.stop(os.path.join(self.folder, "heard.wav") if keep else None)
-        if keep:
-            print(f"\nrecording, accessibility tree and Orlavo's output in {self.folder}",
-                  file=sys.stderr)
-
     def write_book(self, name, items):
-        path = os.path.join(self.folder, name)
-        with open(path, "w", encoding="utf-8") as file:
-            file.write("\n".join(items) + "\n")
-        return path
+        path = pathlib.Path(self.folder, name)
+        path.write_text("\n".join(items) + "\n", encoding="utf-8")
+        return str(path)
 
-    def started(self, since, before):
-        """Waits until the item after the texts before is being heard: 0.1 s more sound since
-        sample since than they make."""
-        enough = sum(espeak_sound_s(text) for text in before) + 0.1
+    def started(self, since, before, sound_s=espeak_sound_s):
+        """Waits until the item after the texts before is heard: 0.1 s more sound than theirs."""
+        enough = sum(map(sound_s, before)) + 0.1
         deadline = time.monotonic() + 15
         while sum(u.sound_s for u in self.recorder.listen(since, quiet_s=0)) < enough:
             self.assertLess(time.monotonic(), deadline, "the reading did not get that far")
             time.sleep(0.05)
 
-    def assertHeard(self, heard, texts):
-        """heard is texts spoken in order, each as long as espeak-ng speaks it. A silence inside
-        an item (between some words, or where a busy machine let the voice's buffer run dry)
-        may cut it in pieces; they count together by their sound."""
+    def assertHeard(self, heard, texts, sound_s=espeak_sound_s):
+        """heard is texts spoken in order, each making sound_s(text) of sound (as espeak-ng's
+        command, unless given). A silence inside an item (between some words, or where a busy
+        machine let the voice's buffer run dry) may cut it in pieces; they count together."""
         context = f"heard {[round(u.sound_s, 3) for u in heard]} s for {texts}"
         rest = list(heard)
         for text in texts:
-            length = espeak_sound_s(text)
-            sound = 0
+            length, sound = sound_s(text), 0
             while rest and abs(sound + rest[0].sound_s - length) < abs(sound - length):
                 sound += rest.pop(0).sound_s
-            tolerance = self.TOLERANCE_S + self.TOLERANCE * length
-            self.assertLess(abs(sound - length), tolerance,
-                            f"{text!r} lasted {sound:.3f} s, espeak-ng says it in {length:.3f} s; "
-                            + context)
+            self.assertLess(abs(sound - length), self.TOLERANCE_S + self.TOLERANCE * length,
+                            f"{text!r} lasted {sound:.3f} s, not {length:.3f} s; " + context)
         self.assertEqual(rest, [], "more was heard; " + context)

@@ -1,32 +1,32 @@
-"""The real Orlavo as its users meet it: a book read aloud to the end, stopped, replaced by a file
-that cannot be read, closed while reading, read while the sound server hangs, and started from a
-line typed the German way. What a screen reader announces is checked along the way."""
+"""The real Orlavo as its users meet it: a book read to the end, stopped, replaced by a file that
+cannot be read, closed while reading, read while the sound server hangs, read by Flite through
+speech-dispatcher, read fast from a line typed the German way; and what a screen reader hears."""
 
 import os
 import signal
+import subprocess
 import time
 import unittest
 
-from orlavo_e2e import (FILE_MENU, LOADED, OrlavoTest, WindowShape, book, menu, snapshot, title,
-                        windows)
+from orlavo_e2e import (FILE_MENU, LOADED, OrlavoTest, book, espeak_sound_s, menu, snapshot, title,
+                        window_shape, windows)
 
 # Short phrases without punctuation, so espeak-ng makes no pause inside one as long as the pause
 # between items, and of lengths far enough apart to tell which one was heard.
-BOOK = [
-    "Green apples",
-    "Seven silver swans swimming slowly",
-    "Hello",
-    "A river runs through the valley",
-    "Once upon a time",
-]
+BOOK = ["Green apples", "Seven silver swans swimming slowly", "Hello",
+        "A river runs through the valley", "Once upon a time"]
+LONG = ("The old lighthouse keeper climbed the winding stairs every evening to light the great lamp"
+        " that guided the fishing boats safely home across the dark and restless sea")
+# Phrases Flite, too, says without a pause inside.
+FLITE_BOOK = ["Hello", "Seven silver swans swimming slowly", "A river runs through the valley"]
 
 
 class Scenarios(OrlavoTest):
-    def start_reading(self):
-        """Loads BOOK and starts reading it from the first item; returns where the recording
-        stood at the start."""
-        box = self.orlavo.load(self.write_book("first book.txt", BOOK))
-        self.assertIn(LOADED, "\n".join(box[1]))
+    def start_reading(self, items=BOOK):
+        """Loads items as a book (unless None), reads from the first; returns the start sample."""
+        if items:
+            box = self.orlavo.load(self.write_book("first book.txt", items))
+            self.assertIn(LOADED, "\n".join(box[1]))
         self.orlavo.keys("Home", "space")
         self.orlavo.highlighted(0)
         since = self.recorder.now()
@@ -68,7 +68,7 @@ class Scenarios(OrlavoTest):
     def test_closing_while_reading_silences_the_voice_and_animates_the_window(self):
         since = self.start_reading()
         self.started(since, BOOK[:1])
-        shape = WindowShape(self.orlavo.window)
+        shape = window_shape(self.orlavo.window)
         closed_at = self.orlavo.keys("alt+F4")
         shapes = []
         while self.orlavo.process.poll() is None and time.monotonic() < closed_at + 2:
@@ -98,15 +98,43 @@ class Scenarios(OrlavoTest):
         finally:
             os.kill(pulse, signal.SIGCONT)
 
-    def test_a_line_typed_with_either_decimal_mark_under_a_german_locale(self):
+    def test_flite_through_speech_dispatcher_reads_to_the_end_and_stops(self):
+        self.assertIn("SPEECHD_ADDRESS", os.environ, "run me through tests/session.sh --speechd")
+        flite = {}  # how long speech-dispatcher's Flite makes sound for each text on the sink
+        for text in FLITE_BOOK + ["The End"]:
+            since = self.recorder.now()
+            subprocess.run(["spd-say", "--wait", "--", text], check=True)
+            flite[text] = sum(u.sound_s for u in self.recorder.listen(since, 1, quiet_s=0.3))
+        since = self.start_reading(FLITE_BOOK)
+        for item in (1, 2):  # the long item, and the last, highlighted while "The End" is said
+            self.started(since, FLITE_BOOK[:item], flite.get)
+            self.assertEqual(book(self.orlavo.tree())[1], item, "the item spoken is highlighted")
+        self.assertHeard(self.recorder.listen(since), FLITE_BOOK + ["The End"], flite.get)
+
+        since = self.start_reading(None)
+        self.started(since, FLITE_BOOK[:1], flite.get)
+        self.orlavo.command("stop")
+        self.assertEqual(self.orlavo.message_box(), ("Orlavo", ["You Stoped On Line 1"]))
+        self.orlavo.dismiss_box()
+        self.orlavo.highlighted(2)
+        self.assertHeard(self.recorder.listen(since), FLITE_BOOK[:2], flite.get)
+
+
+class GermanDesktop(OrlavoTest):
+    SPEECH = "DefaultRate 50\n"
+
+    def test_a_german_desktop_reads_fast_from_a_line_typed_with_either_decimal_mark(self):
         self.assertTrue(os.environ.get("LC_ALL", "").startswith("de_DE"), "run under de_DE")
-        self.orlavo.load(self.write_book("Buch.txt", BOOK))
+        self.orlavo.load(self.write_book("Buch.txt", BOOK[:3] + [LONG]))
         for answer in ("2,6", "2.6"):
             since = self.recorder.now()
             self.orlavo.start_from_line(answer)
             self.started(since, [])
             self.assertEqual(book(self.orlavo.tree())[1], 3, f"{answer} names line 3")
-            self.recorder.listen(since)
+            heard = self.recorder.listen(since)
+        # speech-dispatcher's espeak-ng module reads rate 50 at 309 words a minute, 100 at 449.
+        faster = espeak_sound_s(LONG) / sum(u.sound_s for u in heard[:-1])  # "The End" comes last
+        self.assertTrue(1.4 < faster < 2, f"rate 50 read {faster:.2f} x espeak-ng's own speed")
 
 
 if __name__ == "__main__":
