@@ -74,25 +74,24 @@ void QtWindowGeometry::SetLeft(float twips) {
     m_pending = frame;
 }
 
-void QtWindowGeometry::SetWidth(float twips) {
-    QRect frame = Frame();
-    const int border = m_window.frameGeometry().width() - m_window.geometry().width();
-    const int width = ToPixels(twips);
-    if (width - border < 1) {
+// A frame size in pixels that leaves room for a client area; the window system would refuse less.
+int QtWindowGeometry::FrameSide(float twips, int border) const {
+    const int pixels = ToPixels(twips);
+    if (pixels - border < 1) {
         throw RuntimeError(kInvalidArgument, "The window cannot be made that small.");
     }
-    frame.setWidth(width);
+    return pixels;
+}
+
+void QtWindowGeometry::SetWidth(float twips) {
+    QRect frame = Frame();
+    frame.setWidth(FrameSide(twips, m_window.frameGeometry().width() - m_window.width()));
     m_pending = frame;
 }
 
 void QtWindowGeometry::SetHeight(float twips) {
     QRect frame = Frame();
-    const int border = m_window.frameGeometry().height() - m_window.geometry().height();
-    const int height = ToPixels(twips);
-    if (height - border < 1) {
-        throw RuntimeError(kInvalidArgument, "The window cannot be made that small.");
-    }
-    frame.setHeight(height);
+    frame.setHeight(FrameSide(twips, m_window.frameGeometry().height() - m_window.height()));
     m_pending = frame;
 }
 

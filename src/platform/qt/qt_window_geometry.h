@@ -31,6 +31,7 @@ class QtWindowGeometry : public WindowGeometry {
 
   private:
     QRect Frame() const;
+    int FrameSide(float twips, int border) const;
     // Whether the window system shows the frame as asked.
     bool WaitForWindowManager(const QRect& frame);
 
