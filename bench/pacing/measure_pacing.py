@@ -12,6 +12,7 @@ Usage: bench/pacing/measure_pacing.py [path/to/orlavo] [--starts N] [--keep]
        it runs itself inside tests/session.sh --display)"""
 
 import argparse
+import contextlib
 import os
 import re
 import statistics
@@ -113,16 +114,24 @@ def first_audio(orlavo, recorder, starts):
     return delays
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+def parse_args(description, *extra):
+    """The program to measure and --keep, plus each (flags, options) of `extra`."""
+    parser = argparse.ArgumentParser(description=description)
     parser.add_argument("orlavo", nargs="?", default=os.path.join(ROOT, "build", "dev", "orlavo"))
-    parser.add_argument("--starts", type=int, default=15, help="starts timed for first audio")
     parser.add_argument("--keep", action="store_true", help="keep the recording and logs")
+    for flags, options in extra:
+        parser.add_argument(*flags, **options)
     args = parser.parse_args()
     if not os.access(args.orlavo, os.X_OK):
         raise SystemExit(f"{args.orlavo}: not a built orlavo program")
     os.environ["ORLAVO_BINARY"] = os.path.abspath(args.orlavo)
+    return args
 
+
+@contextlib.contextmanager
+def orlavo_with_the_book(args, recording):
+    """Orlavo started with the book of ITEMS loaded, and the sink being recorded; both are ended
+    afterwards, the recording kept under `recording` with --keep."""
     folder = os.environ["ORLAVO_SESSION_DIR"]
     recorder = e2e.Recorder(folder)
     orlavo = None
@@ -132,7 +141,21 @@ def main():
         with open(book, "w", encoding="utf-8") as file:
             file.write("\n".join(ITEMS) + "\n")
         orlavo.load(book)
+        yield orlavo, recorder
+    finally:
+        if orlavo is not None:
+            orlavo.process.kill()
+            orlavo.process.wait()
+        kept = os.path.join(folder, recording) if args.keep else None
+        recorder.stop(kept)
+        if kept:
+            print(f"recording: {kept}")
 
+
+def main():
+    args = parse_args(__doc__.splitlines()[0],
+                      (["--starts"], dict(type=int, default=15, help="starts timed for first audio")))
+    with orlavo_with_the_book(args, "pacing.wav") as (orlavo, recorder):
         items, gaps, end_gap = read_whole_book(orlavo, recorder)
         delays = first_audio(orlavo, recorder, args.starts)
 
@@ -151,14 +174,6 @@ def main():
         print(f"{'':<12} (timed to the sample reaching the null sink's monitor, which the sink "
               f"mixes up to its configured latency, {sink_latency_ms():.0f} ms, ahead of "
               "its play clock; a sound card adds its own output latency)")
-    finally:
-        if orlavo is not None:
-            orlavo.process.kill()
-            orlavo.process.wait()
-        kept = os.path.join(folder, "pacing.wav") if args.keep else None
-        recorder.stop(kept)
-        if kept:
-            print(f"recording: {kept}")
 
 
 if __name__ == "__main__":
