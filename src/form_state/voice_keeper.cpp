@@ -32,7 +32,7 @@ bool VoiceKeeper::Ready() {
 
 void VoiceKeeper::Speak(std::string text, std::string_view language) {
     if (!m_voice) {
-        throw RuntimeError(kSpeechFailed, m_problem);
+        throw RuntimeError(kNoVoice, m_problem);
     }
     try {
         m_voice->Speak(std::move(text), language);

@@ -10,8 +10,6 @@
 namespace orlavo {
 namespace {
 
-constexpr const char* kSpeechUnavailable = "Speech is unavailable, so Orlavo cannot read aloud.";
-
 std::string ErrorText(int number, const std::string& message) {
     return "Run-time error '" + std::to_string(number) + "':\r\n\r\n" + message;
 }
@@ -53,8 +51,11 @@ void Form1::Raise(Event event) {
             }
         }
     } catch (const RuntimeError& error) {
-        m_services.dialogs.MsgBox(ErrorText(error.number(), error.what()),
-                                  MessageStyle::kExclamation, kProgramName);
+        // The voice failing ("Load Ee Book First" unheard) is told as every voice failure is.
+        const bool voice = error.number() == kAudioFailed || error.number() == kSpeechFailed;
+        m_services.dialogs.MsgBox(
+            voice ? SpeechUnavailableText(error.what()) : ErrorText(error.number(), error.what()),
+            MessageStyle::kExclamation, kProgramName);
     } catch (const std::exception& error) {
         m_services.dialogs.MsgBox(ErrorText(kInvalidArgument, error.what()),
                                   MessageStyle::kExclamation, kProgramName);
@@ -66,9 +67,8 @@ bool Form1::VoiceReady() {
     if (m_members.Voice.Ready()) {
         return true;
     }
-    m_services.dialogs.MsgBox(
-        std::string(kSpeechUnavailable) + "\r\n\r\n" + m_members.Voice.Problem(),
-        MessageStyle::kExclamation, kProgramName);
+    m_services.dialogs.MsgBox(SpeechUnavailableText(m_members.Voice.Problem()),
+                              MessageStyle::kExclamation, kProgramName);
     return false;
 }
 

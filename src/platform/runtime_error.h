@@ -17,6 +17,7 @@ enum ErrorNumber : int {
     kPassedOver = 383,  // the one number the reading loop steps past instead of stopping
     kSpeechFailed = 1000,
     kAudioFailed = 1001,
+    kNoVoice = 1002,  // speech is unavailable, and the person has already been told why
 };
 
 class RuntimeError : public std::runtime_error {

@@ -123,6 +123,15 @@ void ReadAloud(Form1Members& members, const ReadingServices& services) {
         try {
             step = loop.Run(step);
         } catch (const RuntimeError& error) {
+            if (error.number() == kAudioFailed || error.number() == kSpeechFailed) {
+                // The voice failed during an item (the sound server went away, say). Reading ends
+                // there, with that item still highlighted so the next start reads it again, and
+                // the person is told why at once: silence that looks like a pause would be a
+                // failure reported as nothing.
+                services.dialogs.MsgBox(SpeechUnavailableText(error.what()),
+                                        MessageStyle::kExclamation, kProgramName);
+                return;
+            }
             if (error.number() != kPassedOver) {
                 return;
             }

@@ -3,7 +3,8 @@
 // The reading loop and what it needs from the platform. The start commands call ReadAloud; it
 // reads the book list aloud from the selected item, one item at a time, highlighting each while
 // it is spoken, and lets pending window commands run between items so Stop (or anything else on
-// the menu) can reach it. It never passes an error to its caller.
+// the menu) can reach it. It never passes an error to its caller: a voice that fails during an
+// item ends reading with a box that says why; any other error ends it quietly.
 
 #include <string>
 

@@ -7,6 +7,7 @@
 #include <tuple>
 
 #include "fakes/fake_platform.h"
+#include "form_state/program_texts.h"
 #include "main_window/chosen_commands.h"
 #include "main_window/closing_animation.h"
 #include "main_window/form1.h"
@@ -112,13 +113,15 @@ TEST_F(Form1Test, WithoutAVoiceEachStartSaysWhyAndTheNextOneMakesAVoice) {
     p.voiceFailure.reset();
     p.faults["speak"] = {kAudioFailed, 2};
     form.Raise(Event::kStartOrlavoClick);
+    EXPECT_EQ(p.selected, 1);
     p.faults.clear();
     p.voiceFailure = RuntimeError(kAudioFailed, kNoServer);
     form.Raise(Event::kStartOrlavoClick);
     p.voiceFailure.reset();
     form.Raise(Event::kStartOrlavoClick);
-    EXPECT_EQ(p.Trace(),
-              kUnavailable + kUnavailable + ".a|#1." + kUnavailable + ".b|#2.c|.The End");
+    EXPECT_EQ(p.Trace(), kUnavailable + kUnavailable + ".a|#1.[" +
+                             SpeechUnavailableText("scripted speak fault") + "]" + kUnavailable +
+                             ".b|#2.c|.The End");
     EXPECT_EQ(p.voicesMade, 2);
 }
 

@@ -9,6 +9,7 @@
 #include <tuple>
 
 #include "fakes/fake_platform.h"
+#include "form_state/program_texts.h"
 #include "main_window/chosen_commands.h"
 #include "reading/read_aloud.h"
 #include "reading/reading_commands.h"
@@ -80,7 +81,8 @@ struct ErrorCase {
 
 class ReadingErrors : public ::testing::TestWithParam<ErrorCase> {};
 
-// 383 resumes at the next step; any other error ends reading quietly and drops a failing voice.
+// 383 resumes at the next step; a failing voice is told and dropped; any other error ends
+// reading quietly.
 TEST_P(ReadingErrors, PassOver383AndEndQuietlyOnAnyOther) {
     const ErrorCase& c = GetParam();
     Reader r("abc", 0);
@@ -96,8 +98,10 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(ErrorCase{"Selection6", "index", 6, 1, ""},
                       ErrorCase{"Pause383", "sleep", 383, 2, ".a|#1b|#2.c|.The End"},
                       ErrorCase{"Speak383", "speak", 383, 2, ".a|#1.|#2.c|.The End"},
-                      ErrorCase{"SoundServerGone", "speak", kAudioFailed, 2, ".a|#1."},
-                      ErrorCase{"EngineFailed", "speak", kSpeechFailed, 1, "."},
+                      ErrorCase{"SoundServerGone", "speak", kAudioFailed, 2,
+                                ".a|#1.[" + SpeechUnavailableText("scripted speak fault") + "]"},
+                      ErrorCase{"EngineFailed", "speak", kSpeechFailed, 1,
+                                ".[" + SpeechUnavailableText("scripted speak fault") + "]"},
                       ErrorCase{"Pump383", "pump", 383, 1, ".a#1.b|#2.c|.The End"},
                       ErrorCase{"Select383", "select", 383, 1, ".a|.b|#2.c|.The End"},
                       ErrorCase{"Select381", "select", 381, 2, ".a|#1.b|"},
