@@ -16,6 +16,7 @@
 #include "form_state/form1_members.h"
 #include "platform/posix/posix_file_reader.h"
 #include "platform/qt/book_list_model.h"
+#include "platform/qt/qt_background_work.h"
 #include "platform/qt/qt_book_list.h"
 
 namespace orlavo::bench {
@@ -51,7 +52,8 @@ struct BenchLoader {
     ChosenPath dialog;
     PosixFileReader files;
     Form1Members members;
-    BookLoader loader{members, {list, fakes, fakes, fakes, dialog, files, fakes}};
+    QtBackgroundWork background;
+    BookLoader loader{members, {list, fakes, fakes, fakes, dialog, files, fakes, background}};
 };
 
 }  // namespace orlavo::bench

@@ -9,6 +9,7 @@
 #include "main_window/chosen_commands.h"
 #include "main_window/form1.h"
 #include "platform/posix/posix_file_reader.h"
+#include "platform/qt/qt_background_work.h"
 #include "platform/qt/qt_file_dialog.h"
 #include "platform/qt/qt_main_window.h"
 #include "platform/voice/speech_voice.h"
@@ -40,12 +41,13 @@ int main(int argc, char** argv) {
     orlavo::QtMainWindow window(orlavo::kProgramName);
     orlavo::QtFileDialog fileDialog;
     orlavo::PosixFileReader files;
+    orlavo::QtBackgroundWork background;
     orlavo::Form1* form = nullptr;
     orlavo::ChosenCommands commands(window.eventPump(),
                                     [&form](orlavo::Form1::Event event) { form->Raise(event); });
     orlavo::Form1 form1({window.bookList(), window.pathBox(), window.titleLabel(), window.dialogs(),
                          fileDialog, files, commands, window.clock(), window.application(),
-                         window.geometry(),
+                         window.geometry(), background,
                          [] { return orlavo::CreateSpeechVoice(orlavo::kProgramName); },
                          QLocale::system().decimalPoint().toStdString()});
     form = &form1;

@@ -1,6 +1,9 @@
 #include "book_loading/book_loader.h"
 
+#include <atomic>
 #include <cstdint>
+#include <exception>
+#include <memory>
 #include <new>
 #include <string>
 #include <utility>
@@ -38,12 +41,46 @@ void BookLoader::LoadEBook_Click() {
 
     // Everything that can fail happens before anything on screen changes, so a file that cannot
     // be used never costs the person the book they had.
-    BookItems items;
-    std::string language;
+    struct Loaded {
+        ReadProgress bytesRead{0};
+        std::atomic<bool> readDone{false};
+        BookItems items;
+        std::string language;
+        std::exception_ptr error;
+    };
+    auto loaded = std::make_shared<Loaded>();
+    const bool finished = m_services.background.Run(
+        [loaded, &files = m_services.files, path] {
+            try {
+                std::string bytes = files.ReadAll(path, kLargestBook, loaded->bytesRead);
+                loaded->readDone = true;
+                std::string text = DecodeBookText(std::move(bytes));
+                loaded->language = GuessBookLanguage(text);
+                loaded->items = ReadBookItems(std::move(text));
+            } catch (...) {
+                loaded->error = std::current_exception();
+            }
+        },
+        [&loaded = *loaded, seen = std::uint64_t{0},
+         lastNews = std::chrono::milliseconds{0}](std::chrono::milliseconds waited) mutable {
+            // Decoding and splitting always move on; only the file itself can stop answering.
+            if (loaded.readDone || loaded.bytesRead != seen) {
+                seen = loaded.bytesRead;
+                lastNews = waited;
+            }
+            return waited - lastNews < kLongestReadStall;
+        });
     try {
-        std::string text = DecodeBookText(m_services.files.ReadAll(path, kLargestBook));
-        language = GuessBookLanguage(text);
-        items = ReadBookItems(std::move(text));
+        if (!finished) {
+            throw RuntimeError(kFileCannotBeRead,
+                               "The file has stopped answering: nothing came from it for " +
+                                   std::to_string(kLongestReadStall.count()) +
+                                   " seconds. It may be on a network share or a disk that is "
+                                   "not responding.");
+        }
+        if (loaded->error) {
+            std::rethrow_exception(loaded->error);
+        }
     } catch (const RuntimeError& error) {
         m_services.dialogs.MsgBox(std::string(kProgramName) + " could not load the book\r\n" +
                                       path + "\r\n\r\n" + error.what(),
@@ -55,6 +92,8 @@ void BookLoader::LoadEBook_Click() {
                                   MessageStyle::kExclamation, kProgramName);
         return;
     }
+    BookItems items = std::move(loaded->items);
+    std::string language = std::move(loaded->language);
 
     m_members.SourcePath = std::move(chosen);
     m_members.FileNum = kBookFileNumber;

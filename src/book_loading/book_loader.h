@@ -1,16 +1,18 @@
 #pragma once
 
-// Loading a book: asks for a text file, reads and decodes it whole, then replaces the book list,
-// the path box and the title in one step and confirms with a message box. Called by the window's
-// Load E Book command; a file that cannot be used leaves the current book as it was and a message
-// box says why. The pieces: PickFile (the dialog request), DecodeBookText (bytes in any common
-// encoding to UTF-8), GuessBookLanguage (the language its items are spoken in), ReadBookItems
-// (the item rules) and BookTitle (the title rule).
+// Loading a book: asks for a text file, reads and decodes it whole off the window's thread, then
+// replaces the book list, the path box and the title in one step and confirms with a message box.
+// Called by the window's Load E Book command; a file that cannot be used, or that stops answering,
+// leaves the current book as it was and a message box says why. The pieces: PickFile (the dialog
+// request), DecodeBookText (bytes in any common encoding to UTF-8), GuessBookLanguage (the language
+// its items are spoken in), ReadBookItems (the item rules) and BookTitle (the title rule).
 
+#include <chrono>
 #include <cstddef>
 
 #include "form_state/form1_members.h"
 #include "platform/application.h"
+#include "platform/background_work.h"
 #include "platform/book_list.h"
 #include "platform/dialogs.h"
 #include "platform/file_dialog.h"
@@ -24,6 +26,9 @@ inline constexpr const char* kLoadDialogTitle = "Load E Book TxT File";
 inline constexpr const char* kLoadedFrom = "Your E Book TxT File Is Loaded From";
 // No plain-text book comes near this; a bigger file is almost surely chosen by mistake.
 inline constexpr std::size_t kLargestBook = std::size_t{1} << 30;
+// A read that brings no byte for this long is given up: a book on a network share that stopped
+// answering would otherwise hold every command for ever.
+inline constexpr std::chrono::seconds kLongestReadStall{10};
 
 struct LoadingServices {
     BookList& list;
@@ -33,6 +38,7 @@ struct LoadingServices {
     FileDialog& fileDialog;
     FileReader& files;
     Application& app;
+    BackgroundWork& background;
 };
 
 class BookLoader {

@@ -26,6 +26,7 @@ struct Form1Services {
     Clock& clock;
     Application& app;
     WindowGeometry& window;
+    BackgroundWork& background;
     // Makes the voice; raises a RuntimeError that says why when speech is unavailable.
     VoiceKeeper::Factory createVoice;
     // The desktop's decimal mark, for typed line numbers.

@@ -1,9 +1,14 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace orlavo {
+
+// How many bytes of a file have been read so far, for whoever waits on another thread.
+using ReadProgress = std::atomic<std::uint64_t>;
 
 // Reads a whole file into memory. A file that cannot be used raises a RuntimeError whose message
 // says why in plain words (missing, a folder, not a regular file, unreadable, too large): error 53
@@ -12,7 +17,9 @@ class FileReader {
   public:
     virtual ~FileReader() = default;
     // The file's bytes, unchanged. A file larger than maxBytes is refused, not cut short.
-    virtual std::string ReadAll(const std::string& path, std::size_t maxBytes) = 0;
+    // `progress` grows as the bytes come in; it may be read from any thread meanwhile.
+    virtual std::string ReadAll(const std::string& path, std::size_t maxBytes,
+                                ReadProgress& progress) = 0;
 };
 
 }  // namespace orlavo

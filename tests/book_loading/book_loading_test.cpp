@@ -104,7 +104,7 @@ class Loader : public ::testing::Test {
     }
 
     FakePlatform p;
-    Form1 form{{p, p, p, p, p, p, p, p, p, p, p.VoiceFactory()}};
+    Form1 form{{p, p, p, p, p, p, p, p, p, p, p, p.VoiceFactory()}};
 };
 
 struct LoadCase {
@@ -150,6 +150,14 @@ TEST_F(Loader, KeepsTheBookWhenNoneIsLoaded) {
         EXPECT_EQ(State(), before);
         EXPECT_EQ(p.Trace(), box.empty() ? "" : "[Orlavo could not load the book\r\n" + box + "]");
     }
+    // A file that stops answering is given up after ten seconds without a byte.
+    p.files["/b/share.txt"] = "x";
+    p.stalledRead = true;
+    p.journal.clear();
+    Load("/b/share.txt");
+    EXPECT_EQ(State(), before);
+    EXPECT_TRUE(p.Trace().starts_with("<gave up after 10000 ms>[Orlavo could not load the book"))
+        << p.Trace();
 }
 
 // A new book ends the reading of the old one; a failed load does not.
@@ -186,8 +194,9 @@ TEST(PosixFileReader, ReadsARegularFileWholeAndRefusesAnythingElse) {
           std::tuple{"/dev/zero"s, int(kFileCannotBeRead), "not an ordinary file"},
           std::tuple{d + "/big", int(kFileCannotBeRead), "larger than 6 bytes"}}) {
         try {
-            EXPECT_EQ(PosixFileReader().ReadAll(file, 6), "a\0b\xFF\r\n"s);
-            EXPECT_EQ(number, 0) << file;
+            ReadProgress progress{0};
+            EXPECT_EQ(PosixFileReader().ReadAll(file, 6, progress), "a\0b\xFF\r\n"s);
+            EXPECT_EQ(number + progress, 6) << file;
         } catch (const RuntimeError& error) {
             EXPECT_EQ(error.number(), number) << file;
             EXPECT_NE(std::string(error.what()).find(why), std::string::npos) << error.what();

@@ -9,6 +9,7 @@
 
 #include "form_state/voice_keeper.h"
 #include "platform/application.h"
+#include "platform/background_work.h"
 #include "platform/book_list.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
@@ -28,7 +29,7 @@ struct ProgramEnded {};
 // clang-format off
 class FakePlatform : public BookList, public TextBox, public Label, public Dialogs,
                      public FileDialog, public FileReader, public EventPump, public Clock,
-                     public Application, public WindowGeometry {
+                     public Application, public WindowGeometry, public BackgroundWork {
     // clang-format on
   public:
     void ReplaceItems(BookItems items) override { m_items = std::move(items), selected = -1; }
@@ -55,7 +56,7 @@ class FakePlatform : public BookList, public TextBox, public Label, public Dialo
         requests.push_back(request);
         return m_chosen < choices.size() ? choices[m_chosen++] : std::nullopt;
     }
-    std::string ReadAll(const std::string& file, std::size_t) override {
+    std::string ReadAll(const std::string& file, std::size_t, ReadProgress&) override {
         return Call("read", files.contains(file)) ? files.at(file)
                                                   : throw RuntimeError(kFileNotFound, "No file.");
     }
@@ -67,6 +68,19 @@ class FakePlatform : public BookList, public TextBox, public Label, public Dialo
         }
     }
     void Sleep(int) override { Note(Call("sleep", std::string("."))); }
+    // Runs the job at once, or, while stalledRead is set, waits on it in steps of a quarter
+    // second without running it, as for a file on a share that stopped answering.
+    bool Run(std::function<void()> job, const KeepWaiting& keepWaiting) override {
+        for (std::chrono::milliseconds waited{0}; stalledRead;
+             waited += std::chrono::milliseconds(250)) {
+            if (!keepWaiting(waited) || waited.count() > 60000) {
+                Note("<gave up after " + std::to_string(waited.count()) + " ms>");
+                return false;
+            }
+        }
+        job();
+        return true;
+    }
     [[noreturn]] void EndProgram() override { throw ProgramEnded{}; }
     std::string AppPath() const override { return "/opt/orlavo/bin"; }
     // The window takes every write, unless it cannot move or the size is below minimumSize.
@@ -149,6 +163,7 @@ class FakePlatform : public BookList, public TextBox, public Label, public Dialo
     float top = 1200, left = 1200, width = 9150, height = 7000, screenWidth = 15360;
     float minimumSize = 0;
     bool canMove = true;
+    bool stalledRead = false;
 
   private:
     std::int32_t Checked(std::int32_t at) const {

@@ -101,7 +101,7 @@ class Form1Test : public ::testing::Test {
     }
 
     FakePlatform p;
-    Form1 form{{p, p, p, p, p, p, p, p, p, p, p.VoiceFactory()}};
+    Form1 form{{p, p, p, p, p, p, p, p, p, p, p, p.VoiceFactory()}};
 };
 
 // Each start says why, until a sound server comes; a voice that fails while reading is dropped,

@@ -166,7 +166,7 @@ TEST(Reentrancy, RandomCommandsAtRandomMomentsNeverBreakOrlavo) {
         FakePlatform p;
         Form1* form = nullptr;
         ChosenCommands commands(p, [&form](Event event) { form->Raise(event); });
-        Form1 form1({p, p, p, p, p, p, commands, p, p, p, p.VoiceFactory()});
+        Form1 form1({p, p, p, p, p, p, commands, p, p, p, p, p.VoiceFactory()});
         form = &form1;
         p.files = {{"/a", "a,b\r\n\r\n\"c, d\"\ne,f,g\nh\ni,j,k,l"}, {"/b", ""}, {"/c", "x"}};
         p.choices = {"/a"};

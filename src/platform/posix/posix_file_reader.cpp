@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -58,10 +59,17 @@ std::string SizeText(std::size_t bytes) {
                ", too large to be a book Orlavo can read.");
 }
 
+// Read in pieces, so that whoever waits sees the bytes come in: a share that has stopped
+// answering can then be told from one that is merely slow.
+constexpr std::size_t kPiece = std::size_t{1} << 20;
+
 // Reads what fits into `into`; returns how many bytes came, 0 at the end of the file.
-std::size_t ReadSome(int fd, char* into, std::size_t room) {
+std::size_t ReadSome(int fd, char* into, std::size_t room, ReadProgress& progress) {
     for (;;) {
-        const ssize_t got = ::read(fd, into, room);
+        const ssize_t got = ::read(fd, into, std::min(room, kPiece));
+        if (got > 0) {
+            progress += static_cast<std::uint64_t>(got);
+        }
         if (got >= 0) {
             return static_cast<std::size_t>(got);
         }
@@ -73,7 +81,8 @@ std::size_t ReadSome(int fd, char* into, std::size_t room) {
 
 }  // namespace
 
-std::string PosixFileReader::ReadAll(const std::string& path, std::size_t maxBytes) {
+std::string PosixFileReader::ReadAll(const std::string& path, std::size_t maxBytes,
+                                     ReadProgress& progress) {
     // O_NONBLOCK: opening a FIFO without a writer would otherwise wait for one, forever.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
@@ -103,7 +112,8 @@ std::string PosixFileReader::ReadAll(const std::string& path, std::size_t maxByt
     std::size_t used = 0;
     for (;;) {
         if (used < bytes.size()) {
-            const std::size_t got = ReadSome(file.get(), bytes.data() + used, bytes.size() - used);
+            const std::size_t got =
+                ReadSome(file.get(), bytes.data() + used, bytes.size() - used, progress);
             if (got == 0) {
                 break;
             }
@@ -111,7 +121,7 @@ std::string PosixFileReader::ReadAll(const std::string& path, std::size_t maxByt
             continue;
         }
         char more[64 * 1024];
-        const std::size_t got = ReadSome(file.get(), more, sizeof more);
+        const std::size_t got = ReadSome(file.get(), more, sizeof more, progress);
         if (got == 0) {
             break;
         }

@@ -12,7 +12,8 @@ namespace orlavo {
 // before a byte is read.
 class PosixFileReader : public FileReader {
   public:
-    std::string ReadAll(const std::string& path, std::size_t maxBytes) override;
+    std::string ReadAll(const std::string& path, std::size_t maxBytes,
+                        ReadProgress& progress) override;
 };
 
 }  // namespace orlavo

@@ -89,12 +89,15 @@ QtMainWindow::QtMainWindow(const std::string& programName, QWidget* parent)
 
 QtMainWindow::~QtMainWindow() = default;
 
+// The wait takes the person's input too. Qt counts the window manager's close request (Alt+F4)
+// as input, and input held back while waiting is parked where the idle event loop does not look:
+// the first close after start-up then waited for some later event, often for ever.
 void QtMainWindow::ShowOnScreen() {
     show();
     QElapsedTimer waited;
     waited.start();
     while (!(windowHandle() != nullptr && windowHandle()->isExposed()) && waited.elapsed() < 1000) {
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     }
 }
 
