@@ -181,6 +181,7 @@ TEST(PosixFileReader, ReadsARegularFileWholeAndRefusesAnythingElse) {
     std::string d = std::filesystem::temp_directory_path() / "orlavo-XXXXXX";
     ::mkdtemp(d.data());
     std::ofstream(d + "/book") << "a\0b\xFF\r\n"s;
+    std::ofstream(d + "/caf\xE9.txt") << "a\0b\xFF\r\n"s;  // named in Windows-1252
     std::ofstream(d + "/big") << "1234567";
     ::mkfifo((d + "/fifo").c_str(), 0600);
     const auto openFiles = [] {
@@ -188,7 +189,8 @@ TEST(PosixFileReader, ReadsARegularFileWholeAndRefusesAnythingElse) {
     };
     const auto before = openFiles();
     for (const auto& [file, number, why] :
-         {std::tuple{d + "/book", 0, ""}, std::tuple{d + "/none", int(kFileNotFound), "no file"},
+         {std::tuple{d + "/book", 0, ""}, std::tuple{d + "/caf\u00E9.txt", 0, ""},
+          std::tuple{d + "/none", int(kFileNotFound), "no file"},
           std::tuple{d, int(kFileCannotBeRead), "folder"},
           std::tuple{d + "/fifo", int(kFileCannotBeRead), "not an ordinary file"},
           std::tuple{"/dev/zero"s, int(kFileCannotBeRead), "not an ordinary file"},

@@ -1,12 +1,15 @@
 #include "platform/posix/posix_file_reader.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <iconv.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 
 #include "platform/runtime_error.h"
 
@@ -79,12 +82,80 @@ std::size_t ReadSome(int fd, char* into, std::size_t room, ReadProgress& progres
     }
 }
 
+// The encodings file names were written in before UTF-8, on Linux and on the disks and shares of
+// other systems.
+constexpr const char* kOlderNameEncodings[] = {
+    "WINDOWS-1252", "ISO-8859-2", "WINDOWS-1251", "KOI8-R", "ISO-8859-7",
+    "SHIFT_JIS",    "EUC-JP",     "GB18030",      "BIG5",   "EUC-KR"};
+
+std::string InUtf8(const std::string& name, const char* encoding) {
+    const iconv_t convert = ::iconv_open("UTF-8", encoding);
+    if (convert == reinterpret_cast<iconv_t>(-1)) {
+        return {};
+    }
+    std::string out(name.size() * 4, '\0');
+    char* in = const_cast<char*>(name.data());
+    std::size_t inLeft = name.size();
+    char* to = out.data();
+    std::size_t outLeft = out.size();
+    const bool whole =
+        ::iconv(convert, &in, &inLeft, &to, &outLeft) != static_cast<std::size_t>(-1);
+    ::iconv_close(convert);
+    out.resize(out.size() - outLeft);
+    return whole && inLeft == 0 ? out : std::string();
+}
+
+bool IsUtf8(const std::string& name) {
+    return !InUtf8(name, "UTF-8").empty() || name.empty();
+}
+
+// The person picks a name as the desktop shows it, in UTF-8; a file named on an older system has
+// the same name in another encoding on disk. Returns that file's own path, or nothing.
+std::optional<std::string> OlderNamedTwin(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    const std::string wanted = path.substr(slash == std::string::npos ? 0 : slash + 1);
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) {
+        return std::nullopt;
+    }
+    std::optional<std::string> found;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (IsUtf8(name)) {
+            continue;
+        }
+        for (const char* encoding : kOlderNameEncodings) {
+            if (InUtf8(name, encoding) == wanted) {
+                found = (slash == std::string::npos ? "" : folder) + name;
+                break;
+            }
+        }
+        if (found) {
+            break;
+        }
+    }
+    ::closedir(dir);
+    return found;
+}
+
+int OpenForReading(const std::string& path) {
+    // O_NONBLOCK: opening a FIFO without a writer would otherwise wait for one, forever.
+    return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+}
+
 }  // namespace
 
 std::string PosixFileReader::ReadAll(const std::string& path, std::size_t maxBytes,
                                      ReadProgress& progress) {
-    // O_NONBLOCK: opening a FIFO without a writer would otherwise wait for one, forever.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    int fd = OpenForReading(path);
+    if (fd < 0 && errno == ENOENT) {
+        if (const std::optional<std::string> twin = OlderNamedTwin(path)) {
+            fd = OpenForReading(*twin);
+        } else {
+            errno = ENOENT;
+        }
+    }
     if (fd < 0) {
         FailedCall(errno);
     }
