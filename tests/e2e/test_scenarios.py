@@ -8,8 +8,8 @@ import subprocess
 import time
 import unittest
 
-from orlavo_e2e import (FILE_MENU, LOADED, OrlavoTest, book, espeak_sound_s, menu, snapshot, title,
-                        window_shape, windows)
+from orlavo_e2e import (FILE_MENU, LOADED, OrlavoTest, Recorder, book, espeak_sound_s, menu,
+                        snapshot, title, window_shape, windows)
 
 # Short phrases without punctuation, so espeak-ng makes no pause inside one as long as the pause
 # between items, and of lengths far enough apart to tell which one was heard.
@@ -97,6 +97,24 @@ class Scenarios(OrlavoTest):
             self.assertTrue(box, "Stop Orlavo gave no answer within 10 s")
         finally:
             os.kill(pulse, signal.SIGCONT)
+
+    def test_a_sound_server_killed_mid_item_is_told_and_reading_resumes_when_it_is_back(self):
+        since = self.start_reading()
+        self.started(since, BOOK[:1])
+        os.kill(int(os.environ["ORLAVO_PULSE_PID"]), signal.SIGKILL)
+        killed_at = time.monotonic()
+        title, texts = self.orlavo.message_box()
+        self.assertLess(time.monotonic() - killed_at, 10, "the failure was told too late")
+        self.assertIn("Speech is unavailable", texts[0])
+        self.assertIn("sound server", "\n".join(texts))
+        self.orlavo.dismiss_box()
+        self.orlavo.highlighted(1, "the item cut off stays highlighted")
+        self.recorder.stop()
+        subprocess.run([os.environ["ORLAVO_PULSE_RESTART"]], check=True, capture_output=True)
+        self.recorder = Recorder(self.folder)
+        since = self.recorder.now()
+        self.orlavo.command("start")
+        self.assertHeard(self.recorder.listen(since, 4), BOOK[1:] + ["The End"])
 
     def test_flite_through_speech_dispatcher_reads_to_the_end_and_stops(self):
         self.assertIn("SPEECHD_ADDRESS", os.environ, "run me through tests/session.sh --speechd")
