@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs what the tests need, builds Orlavo and runs every test: the unit and end-to-end suites,
-# the unit suite again under AddressSanitizer and UndefinedBehaviorSanitizer, and a short fuzzing
-# run over the book decoder. Exits non-zero on any failure.
+# the unit suite again under AddressSanitizer and UndefinedBehaviorSanitizer, the threaded tests
+# under ThreadSanitizer, and a short fuzzing run over the book decoder. Exits non-zero on any failure.
 #   ORLAVO_FUZZ_SECONDS   how long the fuzzing run lasts (default 60; 0 skips it)
-#   ORLAVO_SKIP_ASAN=1    skips the sanitizer build (for a quicker local run)
+#   ORLAVO_SKIP_ASAN=1    skips the Address/UndefinedBehavior sanitizer build
+#   ORLAVO_SKIP_TSAN=1    skips the ThreadSanitizer build
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh test
@@ -38,6 +39,16 @@ if [[ "${ORLAVO_SKIP_ASAN:-0}" != 1 ]]; then
     LSAN_OPTIONS=suppressions=$PWD/tests/sanitizer/lsan.supp:print_suppressions=0 \
     UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
         ctest --test-dir build/asan -L unit --output-on-failure -j"$jobs"
+fi
+
+if [[ "${ORLAVO_SKIP_TSAN:-0}" != 1 ]]; then
+    # Three threads meet in the voice: the worker, the sound server's loop and speech-dispatcher's
+    # event callbacks; the loader adds one. Their tests run again under ThreadSanitizer.
+    step "Voice and thread tests under ThreadSanitizer"
+    cmake --preset tsan >/dev/null
+    cmake --build --preset tsan -j"$jobs"
+    TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/tests/sanitizer/tsan.supp \
+        ctest --test-dir build/tsan -L 'speech|audio|qt' --output-on-failure -j"$jobs"
 fi
 
 if ((fuzz_seconds > 0)); then

@@ -1,4 +1,5 @@
-// What the Qt adapters add to Qt, offscreen: the book list, the path box and the open-file dialog.
+// What the Qt adapters add to Qt, offscreen: the book list, the path box, the open-file dialog and
+// work done off the window's thread.
 // Widgets need a QApplication for the whole run, so this test brings its own main.
 
 #include <gtest/gtest.h>
@@ -11,13 +12,18 @@
 #include <QTimer>
 #include <filesystem>
 #include <fstream>
+#include <future>
+#include <memory>
+#include <thread>
 
+#include "platform/qt/qt_background_work.h"
 #include "platform/qt/qt_file_dialog.h"
 #include "platform/qt/qt_main_window.h"
 
 namespace orlavo {
 namespace {
 
+using namespace std::chrono_literals;
 using namespace std::string_literals;
 
 class QtWindow : public ::testing::Test {
@@ -88,6 +94,28 @@ TEST(QtFileDialogTest, ListsTxTFilesInAnyLetterCaseAndTakesANameWithQuotes) {
     EXPECT_EQ(listed, QStringList({"Say \"Hi\".TxT", "UPPER.TXT", "lower.txt"}));
     EXPECT_EQ(chosen, folder + "/Say \"Hi\".TxT");
     std::filesystem::remove_all(folder);
+}
+
+// A job that finishes is waited for while the window lives; one that is given up is left behind
+// at once and may finish later, touching only what it owns.
+TEST(QtBackgroundWork, WaitsForTheJobOrLeavesItWhenToldToGiveUp) {
+    QtBackgroundWork work;
+    int repaints = 0;
+    QTimer paint;
+    QObject::connect(&paint, &QTimer::timeout, [&repaints] { ++repaints; });
+    paint.start(10);
+    auto result = std::make_shared<std::atomic<int>>(0);
+    EXPECT_TRUE(work.Run([result] { std::this_thread::sleep_for(300ms), *result = 1; },
+                         [](auto) { return true; }));
+    EXPECT_EQ(*result, 1);
+    EXPECT_GT(repaints, 10) << "the window's events stopped while waiting";
+    auto release = std::make_shared<std::promise<void>>();
+    std::chrono::milliseconds gaveUpAt{};
+    EXPECT_FALSE(
+        work.Run([result, done = release->get_future().share()] { done.wait(), *result = 2; },
+                 [&gaveUpAt](auto waited) { return (gaveUpAt = waited) < 200ms; }));
+    EXPECT_LT(gaveUpAt, 400ms);
+    release->set_value();
 }
 
 }  // namespace
