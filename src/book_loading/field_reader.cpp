@@ -1,5 +1,9 @@
 #include "book_loading/field_reader.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
@@ -48,6 +52,33 @@ class NextOf {
 // the read position: every item after the first has a delimiter before it that is not part of the
 // previous item, and that byte takes the line end. Bytes not read yet are never written, so the
 // places the searches found ahead stay true.
+// The first comma or line end at or after `pos`, or the end of the text. Items are short in most
+// books, a few dozen bytes, where one pass looking for all three at once beats three searches
+// that each start and stop at every item.
+std::size_t NextDelimiter(std::string_view text, std::size_t pos) {
+    const char* at = text.data() + pos;
+    const char* const end = text.data() + text.size();
+#if defined(__SSE2__)
+    const __m128i comma = _mm_set1_epi8(',');
+    const __m128i lineFeed = _mm_set1_epi8('\n');
+    const __m128i carriageReturn = _mm_set1_epi8('\r');
+    for (; end - at >= 16; at += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+        const int found = _mm_movemask_epi8(_mm_or_si128(
+            _mm_or_si128(_mm_cmpeq_epi8(bytes, comma), _mm_cmpeq_epi8(bytes, lineFeed)),
+            _mm_cmpeq_epi8(bytes, carriageReturn)));
+        if (found != 0) {
+            return static_cast<std::size_t>(at - text.data()) +
+                   static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(found)));
+        }
+    }
+#endif
+    while (at < end && *at != ',' && !IsLineEnd(*at)) {
+        ++at;
+    }
+    return static_cast<std::size_t>(at - text.data());
+}
+
 class Reader {
   public:
     explicit Reader(std::string& text) : m_buffer(text), m_text(text) {
@@ -132,7 +163,7 @@ class Reader {
 
     bool ReadUnquoted() {
         const std::size_t start = m_pos;
-        m_pos = std::min(LineEnd(), m_comma.From(m_pos));
+        m_pos = NextDelimiter(m_text, m_pos);
         std::size_t end = m_pos;
         while (end > start && IsBlank(m_text[end - 1])) {
             --end;
@@ -149,7 +180,6 @@ class Reader {
     std::string_view m_text;  // the whole buffer as it came, however much is written over
     std::size_t m_pos = 0;
     std::size_t m_written = 0;
-    NextOf m_comma{m_text, ','};
     NextOf m_lineFeed{m_text, '\n'};
     NextOf m_return{m_text, '\r'};
     BookItems::Index m_index;

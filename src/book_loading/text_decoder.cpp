@@ -3,6 +3,10 @@
 #include <iconv.h>
 #include <uchardet.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -138,11 +142,36 @@ bool IsDamagedUtf8(const Utf8Scan& scan) {
     return scan.sequences >= kFewestSequences && scan.invalid * kDamageRatio <= scan.nonAscii;
 }
 
+#if defined(__SSE2__)
+// Whether sixteen ASCII bytes hold a control character to blank. Most of a book is ASCII and this
+// scan reads every byte of it, so it takes sixteen at a time where the portable form takes eight.
+bool HasControl(__m128i ascii) {
+    const __m128i below = _mm_cmplt_epi8(ascii, _mm_set1_epi8(0x20));
+    const __m128i kept = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(ascii, _mm_set1_epi8('\t')),
+                                                   _mm_cmpeq_epi8(ascii, _mm_set1_epi8('\n'))),
+                                      _mm_cmpeq_epi8(ascii, _mm_set1_epi8('\r')));
+    const __m128i del = _mm_cmpeq_epi8(ascii, _mm_set1_epi8(0x7F));
+    return _mm_movemask_epi8(_mm_or_si128(_mm_andnot_si128(kept, below), del)) != 0;
+}
+#endif
+
 // With `stopWhenForeign`, stops once the text is surely not UTF-8, damaged or not.
 Utf8Scan ScanUtf8(std::string_view text, bool stopWhenForeign) {
     Utf8Scan scan;
     std::size_t i = 0;
     while (i < text.size()) {
+#if defined(__SSE2__)
+        if (text.size() - i >= 32) {
+            const auto* at = reinterpret_cast<const __m128i*>(text.data() + i);
+            const __m128i first = _mm_loadu_si128(at);
+            const __m128i second = _mm_loadu_si128(at + 1);
+            if (_mm_movemask_epi8(_mm_or_si128(first, second)) == 0) {  // 32 ASCII characters
+                scan.hasControls = scan.hasControls || HasControl(first) || HasControl(second);
+                i += 32;
+                continue;
+            }
+        }
+#endif
         if (text.size() - i >= 8) {
             const std::uint64_t word = byte_scan::Load(text.data() + i);
             if ((word & byte_scan::kHighBits) == 0) {  // eight ASCII characters

@@ -1,7 +1,6 @@
 #include "platform/book_items.h"
 
 #include <cstring>
-#include <limits>
 #include <stdexcept>
 #include <utility>
 
@@ -25,32 +24,25 @@ void BookItems::Index::ReserveFor(std::size_t textSize) {
     m_blocks.reserve(textSize / kBlock + 1);
 }
 
-void BookItems::Index::Add(std::size_t length) {
-    if (m_count == std::numeric_limits<std::int32_t>::max()) {
-        throw RuntimeError(kFileCannotBeRead,
-                           "The book has more items than a list can hold (" +
-                               std::to_string(std::numeric_limits<std::int32_t>::max()) + ").");
+void BookItems::Index::RefuseMoreItems() {
+    throw RuntimeError(kFileCannotBeRead, "The book has more items than a list can hold (" +
+                                              std::to_string(kMostItems) + ").");
+}
+
+void BookItems::Index::CloseBlock(std::size_t end) {
+    std::size_t starts = kNoStarts;
+    if (end - m_open[0] > kFarSpan) {
+        starts = m_starts.size();
+        m_starts.insert(m_starts.end(), m_open.begin(), m_open.end());
     }
-    const std::size_t start = m_next;
-    const std::size_t inBlock = static_cast<std::size_t>(m_count) % kBlock;
-    m_open[inBlock] = start;
-    if (inBlock == kBlock - 1) {
-        std::size_t starts = kNoStarts;
-        if (start + length - m_open[0] > kFarSpan) {
-            starts = m_starts.size();
-            m_starts.insert(m_starts.end(), m_open.begin(), m_open.end());
+    try {
+        m_blocks.push_back({m_open[0], starts});
+    } catch (...) {
+        if (starts != kNoStarts) {
+            m_starts.resize(starts);
         }
-        try {
-            m_blocks.push_back({m_open[0], starts});
-        } catch (...) {
-            if (starts != kNoStarts) {
-                m_starts.resize(starts);
-            }
-            throw;
-        }
+        throw;
     }
-    m_next = start + length + 1;
-    ++m_count;
 }
 
 std::string_view BookItems::Index::At(std::string_view text, std::int32_t index) const {

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,7 +28,19 @@ class BookItems {
         // The next item, `length` bytes long, starting one line end after the previous one (at 0
         // for the first). A book of more items than an int32 list holds is refused with a
         // RuntimeError.
-        void Add(std::size_t length);
+        void Add(std::size_t length) {
+            // Inline: the item reader calls it a million times for a large book.
+            if (m_count == kMostItems) {
+                RefuseMoreItems();
+            }
+            const std::size_t inBlock = static_cast<std::size_t>(m_count) % kBlock;
+            m_open[inBlock] = m_next;
+            if (inBlock == kBlock - 1) {
+                CloseBlock(m_next + length);
+            }
+            m_next += length + 1;
+            ++m_count;
+        }
 
         std::int32_t size() const { return m_count; }
         // How long the text of the items told so far is.
@@ -37,6 +50,11 @@ class BookItems {
       private:
         static constexpr std::size_t kBlock = 64;
         static constexpr std::size_t kNoStarts = static_cast<std::size_t>(-1);
+        static constexpr std::int32_t kMostItems = std::numeric_limits<std::int32_t>::max();
+
+        [[noreturn]] static void RefuseMoreItems();
+        // Files the full block being filled, whose last item ends at `end`.
+        void CloseBlock(std::size_t end);
 
         struct Block {
             std::size_t start;   // of its first item
