@@ -1,11 +1,13 @@
 #pragma once
 
 // The books the benchmarks load: the King James Bible as one real book, ten copies of it joined
-// as a very large one, and a 4 MB Russian book in Windows-1251 for the legacy-encoding path. They
+// as a very large one, a 4 MB Russian book in Windows-1251 for the legacy-encoding path, and
+// 300 MB books of tiny items for the memory an item costs. They
 // are made once, the Bibles with the `bible` program of the bible-kjv package and the Russian book
 // with iconv, in $ORLAVO_BENCH_DIR or the system's temporary folder; ORLAVO_KJV names a ready copy
 // of the single Bible instead.
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -82,6 +84,27 @@ inline std::string Cp1251Path() {
         throw std::runtime_error("cannot make russian-cp1251.txt with iconv");
     }
     std::filesystem::remove(utf8);
+    return path.string();
+}
+
+// A book of `megabytes` million bytes made of `item` over and over: "1," gives the tiniest items a
+// real book could have, "," the worst case of all, a book of empty items one byte each.
+inline std::string TinyItemsPath(std::size_t megabytes, const std::string& item,
+                                 const std::string& name) {
+    const std::uintmax_t size = megabytes * 1'000'000;
+    const std::filesystem::path path = BenchFolder() / name;
+    if (!std::filesystem::exists(path) || std::filesystem::file_size(path) != size) {
+        std::string chunk;
+        while (chunk.size() < (std::size_t{1} << 20)) {
+            chunk += item;
+        }
+        chunk.resize(chunk.size() - chunk.size() % item.size());
+        std::ofstream out(path, std::ios::binary);
+        for (std::uintmax_t written = 0; written < size; written += chunk.size()) {
+            out.write(chunk.data(), static_cast<std::streamsize>(
+                                        std::min<std::uintmax_t>(chunk.size(), size - written)));
+        }
+    }
     return path.string();
 }
 

@@ -1,14 +1,24 @@
 // How much memory a very large book costs: the peak resident size of a program that shows the
-// empty list, then loads ten copies of the King James Bible into it with Orlavo's loader.
+// empty list, then loads the book into it with Orlavo's loader, for ten copies of the King James
+// Bible and for 300 MB books of tiny items ("1," and the worst case, all commas). Each book is
+// loaded in a process of its own, so one book's peak never hides another's. The peak is taken
+// twice: once the loader has read, decoded and split the book (the view has not laid the rows out
+// yet), and once the view has. Fails when a book takes more than three times its file.
 //
 //   build/release/bench/orlavo_load_memory
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QApplication>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "bench_books.h"
 #include "bench_loader.h"
@@ -27,25 +37,50 @@ long PeakKilobytes() {
     return -1;
 }
 
+// In a child process: true when the book stays within three times its file.
+bool MeasureOne(int argc, char** argv, const std::string& book) {
+    QApplication application(argc, argv);
+    const double bookMb = static_cast<double>(std::filesystem::file_size(book)) / 1e6;
+
+    orlavo::bench::BenchLoader bench(book);
+    const long emptyKb = PeakKilobytes();
+    bench.loader.LoadEBook_Click();
+    const long itemsKb = PeakKilobytes();
+    QApplication::processEvents();
+    const long loadedKb = PeakKilobytes();
+
+    const auto over = [emptyKb](long kb) { return static_cast<double>(kb - emptyKb) * 1024 / 1e6; };
+    const double overMb = over(loadedKb);
+    std::printf("book: %s, %.1f MB, %d items\n", book.c_str(), bookMb, bench.model.rowCount());
+    std::printf(
+        "peak resident: empty %.1f MB, loaded %.1f MB, over empty %.1f MB = %.2fx book "
+        "(read, decoded and split before the view's layout: %.2fx)\n",
+        static_cast<double>(emptyKb) * 1024 / 1e6, static_cast<double>(loadedKb) * 1024 / 1e6,
+        overMb, overMb / bookMb, over(itemsKb) / bookMb);
+    std::fflush(stdout);
+    return bench.model.rowCount() > 0 && overMb <= 3 * bookMb;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
-    QApplication application(argc, argv);
-    const std::string book = orlavo::bench::Kjv10Path();
-    const double bookMb = static_cast<double>(std::filesystem::file_size(book)) / 1e6;
-
-    orlavo::bench::BenchLoader bench(book);
-    const long emptyKb = PeakKilobytes();
-    bench.Load();
-    const long loadedKb = PeakKilobytes();
-
-    const double overMb = static_cast<double>(loadedKb - emptyKb) * 1024 / 1e6;
-    std::printf("book: %s, %.1f MB, %d items\n", book.c_str(), bookMb, bench.model.rowCount());
-    std::printf("peak resident: empty %.1f MB, loaded %.1f MB, over empty %.1f MB = %.2fx book\n",
-                static_cast<double>(emptyKb) * 1024 / 1e6,
-                static_cast<double>(loadedKb) * 1024 / 1e6, overMb, overMb / bookMb);
-    return overMb <= 3 * bookMb ? 0 : 1;
+    const std::vector<std::string> books = {
+        orlavo::bench::Kjv10Path(),
+        orlavo::bench::TinyItemsPath(300, "1,", "tiny300mb.txt"),
+        orlavo::bench::TinyItemsPath(300, ",", "commas300mb.txt"),
+    };
+    bool allWithin = true;
+    for (const std::string& book : books) {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            std::_Exit(MeasureOne(argc, argv, book) ? 0 : 1);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        allWithin = allWithin && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    }
+    return allWithin ? 0 : 1;
 }

@@ -1,11 +1,14 @@
 #include "book_loading/field_reader.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <string_view>
 #include <utility>
-#include <vector>
 
 namespace orlavo {
 namespace {
@@ -44,16 +47,51 @@ class NextOf {
     bool m_searched = false;
 };
 
+// Reads the items and moves each down over the delimiters and blanks before it, with one line end
+// between two, so the book's own buffer becomes the items' text. The write position never passes
+// the read position: every item after the first has a delimiter before it that is not part of the
+// previous item, and that byte takes the line end. Bytes not read yet are never written, so the
+// places the searches found ahead stay true.
+// The first comma or line end at or after `pos`, or the end of the text. Items are short in most
+// books, a few dozen bytes, where one pass looking for all three at once beats three searches
+// that each start and stop at every item.
+std::size_t NextDelimiter(std::string_view text, std::size_t pos) {
+    const char* at = text.data() + pos;
+    const char* const end = text.data() + text.size();
+#if defined(__SSE2__)
+    const __m128i comma = _mm_set1_epi8(',');
+    const __m128i lineFeed = _mm_set1_epi8('\n');
+    const __m128i carriageReturn = _mm_set1_epi8('\r');
+    for (; end - at >= 16; at += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+        const int found = _mm_movemask_epi8(_mm_or_si128(
+            _mm_or_si128(_mm_cmpeq_epi8(bytes, comma), _mm_cmpeq_epi8(bytes, lineFeed)),
+            _mm_cmpeq_epi8(bytes, carriageReturn)));
+        if (found != 0) {
+            return static_cast<std::size_t>(at - text.data()) +
+                   static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(found)));
+        }
+    }
+#endif
+    while (at < end && *at != ',' && !IsLineEnd(*at)) {
+        ++at;
+    }
+    return static_cast<std::size_t>(at - text.data());
+}
+
 class Reader {
   public:
-    explicit Reader(std::string_view text) : m_text(text) {}
+    explicit Reader(std::string& text) : m_buffer(text), m_text(text) {
+        m_index.ReserveFor(text.size());
+    }
 
-    std::vector<BookItems::Span> ReadAll() {
+    BookItems::Index ReadAll() {
         while (m_pos < m_text.size()) {
             ReadLine();
             PassLineEnd();
         }
-        return std::move(m_spans);
+        m_buffer.resize(m_written);
+        return std::move(m_index);
     }
 
   private:
@@ -61,6 +99,18 @@ class Reader {
     bool At(char c) const { return !AtEnd() && m_text[m_pos] == c; }
     bool AtLineEnd() const { return AtEnd() || IsLineEnd(m_text[m_pos]); }
     std::size_t LineEnd() { return std::min(m_lineFeed.From(m_pos), m_return.From(m_pos)); }
+
+    void Keep(std::size_t start, std::size_t length) {
+        char* const text = m_buffer.data();
+        if (m_index.size() > 0) {
+            text[m_written++] = '\n';
+        }
+        if (m_written != start) {
+            std::memmove(text + m_written, text + start, length);
+        }
+        m_written += length;
+        m_index.Add(length);
+    }
 
     void SkipBlanks() {
         while (!AtEnd() && IsBlank(m_text[m_pos])) {
@@ -98,7 +148,7 @@ class Reader {
         m_pos = quote == nullptr
                     ? lineEnd
                     : static_cast<std::size_t>(static_cast<const char*>(quote) - m_text.data());
-        m_spans.push_back({start, m_pos - start});
+        Keep(start, m_pos - start);
         if (!At('"')) {
             return false;  // never closed: the line end closes it
         }
@@ -113,12 +163,12 @@ class Reader {
 
     bool ReadUnquoted() {
         const std::size_t start = m_pos;
-        m_pos = std::min(LineEnd(), m_comma.From(m_pos));
+        m_pos = NextDelimiter(m_text, m_pos);
         std::size_t end = m_pos;
         while (end > start && IsBlank(m_text[end - 1])) {
             --end;
         }
-        m_spans.push_back({start, end - start});
+        Keep(start, end - start);
         if (At(',')) {
             ++m_pos;
             return true;
@@ -126,19 +176,20 @@ class Reader {
         return false;
     }
 
-    std::string_view m_text;
+    std::string& m_buffer;
+    std::string_view m_text;  // the whole buffer as it came, however much is written over
     std::size_t m_pos = 0;
-    NextOf m_comma{m_text, ','};
+    std::size_t m_written = 0;
     NextOf m_lineFeed{m_text, '\n'};
     NextOf m_return{m_text, '\r'};
-    std::vector<BookItems::Span> m_spans;
+    BookItems::Index m_index;
 };
 
 }  // namespace
 
 BookItems ReadBookItems(std::string text) {
-    std::vector<BookItems::Span> spans = Reader(text).ReadAll();
-    return BookItems(std::move(text), std::move(spans));
+    BookItems::Index index = Reader(text).ReadAll();
+    return BookItems(std::move(text), std::move(index));
 }
 
 }  // namespace orlavo

@@ -22,8 +22,9 @@ namespace orlavo {
 //  6. A last line without a line end is read like any other; a text that ends with a line end
 //     gives no extra empty item after it, and an empty text gives no item at all.
 //
-// Every item is a stretch of the text itself, so the result is the text plus a table of spans:
-// a book of a million items costs one buffer and the table, never a million strings.
+// The items are moved down in place over the delimiters between them, one line end apart, so the
+// result is the book's own buffer and a small index: never a million strings, nor a second copy
+// of the text.
 BookItems ReadBookItems(std::string text);
 
 }  // namespace orlavo

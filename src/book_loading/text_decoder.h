@@ -12,12 +12,14 @@ namespace orlavo {
 //  2. UTF-16 without a mark shows itself by its zero bytes: the high byte of every space, digit,
 //     Latin letter and line end is zero, so one side of each byte pair is often zero and the
 //     other almost never.
-//  3. Valid UTF-8 is UTF-8. So is a file that is UTF-8 but for a few damaged bytes: a handful of
-//     well-formed multi-byte characters, and bad bytes a small part of its non-ASCII bytes.
+//  3. Valid UTF-8 is UTF-8, unless it is 7-bit text that switches character sets with ISO-2022
+//     escapes (ISO-2022-JP, ISO-2022-KR), which uchardet names and iconv decodes. So is a file
+//     that is UTF-8 but for a few damaged bytes: a handful of well-formed multi-byte characters,
+//     and bad bytes a small part of its non-ASCII bytes.
 //  4. Anything else is a legacy encoding: uchardet names it from a few pieces of the book
-//     (Windows-1251, KOI8, ISO-8859-x, Shift_JIS, EUC-JP, GB18030, Big5, EUC-KR, ...), and iconv
-//     decodes it. Windows-1252, the encoding of most old books made on Windows, when uchardet
-//     cannot tell.
+//     (Windows-1251, KOI8, ISO-8859-x, Windows-1258, Shift_JIS, EUC-JP, GB18030, Big5, EUC-KR,
+//     ...), and iconv decodes it. Windows-1252, the encoding of most old books made on Windows,
+//     when uchardet cannot tell.
 // Bytes that cannot be decoded become U+FFFD, so the reader sees where the file is damaged.
 //
 // Control characters: tab, CR and LF are kept, since they separate and shape the book's items.

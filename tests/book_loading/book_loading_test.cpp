@@ -29,6 +29,17 @@ struct ItemsCase {
     Items items;
 };
 
+// Enough items for every kind of block the list keeps: short ones, one that spans far because an
+// item in it is long, one ending with the long item, and the unfinished last one.
+ItemsCase ManyItems(const char* name, std::size_t longAt) {
+    ItemsCase c{name, "", {}};
+    for (std::size_t i = 0; i < 300; ++i) {
+        c.items.push_back(i == longAt ? std::string(20000, 'w') : std::to_string(i));
+        c.text += (i % 3 == 0 ? "  " : "") + c.items.back() + (i % 2 == 0 ? " ,\t" : "\r\n");
+    }
+    return c;
+}
+
 class ItemRules : public ::testing::TestWithParam<ItemsCase> {};
 
 TEST_P(ItemRules, SplitTheTextIntoItems) {
@@ -55,7 +66,9 @@ INSTANTIATE_TEST_SUITE_P(
         ItemsCase{"QuoteInsideAnItemIsKept", "say \"hi\" now", {"say \"hi\" now"}},
         ItemsCase{"LongRuns",
                   "abcdefghij,k\r\nlmnopqrstuv\rw,xyzABCDEFGH\nI",
-                  {"abcdefghij", "k", "lmnopqrstuv", "w", "xyzABCDEFGH", "I"}}),
+                  {"abcdefghij", "k", "lmnopqrstuv", "w", "xyzABCDEFGH", "I"}},
+        ManyItems("LongItemInsideABlock", 70), ManyItems("LongItemEndingABlock", 127),
+        ManyItems("LongItemInTheLastBlock", 299)),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The file name less its last four characters, whatever they are, counted as characters.

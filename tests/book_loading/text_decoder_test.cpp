@@ -33,6 +33,9 @@ const std::string kGreek =
 const std::string kFrench =
     "La vieille maison se dressait au bout du village, tout près de la "
     "rivière. « Chaque matin », elle sortait sur le perron — le cœur léger.";
+const std::string kVietnamese =
+    "Ngôi nhà cũ nằm ở cuối làng, ngay cạnh bờ sông. Mỗi sáng, bà chủ nhà ra hiên đứng nhìn "
+    "sương mù trên mặt nước.";
 const std::string kMixed = "Café, Привет, 東京\r\n\U0001F4D6";
 
 std::string Encode(const char* charset, const std::string& utf8) {
@@ -71,6 +74,11 @@ const DecodeCase kDecodeCases[] = {
     {"EucKrKorean", Encode("EUC-KR", kKorean), kKorean},
     {"Iso88597Greek", Encode("ISO-8859-7", kGreek), kGreek},
     {"Windows1252French", Encode("CP1252", kFrench), kFrench},
+    {"Windows1258VietnameseComposed", Encode("CP1258", kVietnamese), kVietnamese},
+    {"Iso2022JpJapanese", Encode("ISO-2022-JP", kJapanese + "\n" + kJapanese),
+     kJapanese + "\n" + kJapanese},
+    {"Iso2022KrKorean", Encode("ISO-2022-KR", kKorean), kKorean},
+    {"OtherEscapesStayAscii", "a\x1B[1mb\x1B(", "a [1mb ("},
     {"FewHighBytesAreWindows1252", "Caf\xE9 na\xEFve \x93quoted\x94", "Café naïve “quoted”"},
     {"LegacyControlsBlanked", "\x01\x7F" + Encode("CP1251", kRussian) + "\x85\r\n",
      "  " + kRussian + "…\r\n"},

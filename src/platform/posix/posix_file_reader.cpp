@@ -9,7 +9,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <exception>
+#include <fstream>
+#include <new>
 #include <optional>
+#include <string_view>
 
 #include "platform/runtime_error.h"
 
@@ -144,6 +148,36 @@ int OpenForReading(const std::string& path) {
     return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
 }
 
+// Memory the system can still give, in bytes (free and reclaimable memory and free swap), or
+// nothing when the kernel does not say.
+std::optional<std::size_t> AvailableMemory() {
+    std::ifstream meminfo("/proc/meminfo");
+    std::string name;
+    std::size_t kilobytes = 0;
+    std::size_t total = 0;
+    bool known = false;
+    while (meminfo >> name >> kilobytes) {
+        if (name == "MemAvailable:" || name == "SwapFree:") {
+            total += kilobytes * 1024;
+            known = known || name == "MemAvailable:";
+        }
+        meminfo.ignore(64, '\n');
+    }
+    return known ? std::optional(total) : std::nullopt;
+}
+
+// A book takes up to three times its file while it is decoded and split into items. Taking that
+// much from a system that has not got it would not fail here: the kernel promises the pages and
+// later kills the program when they are touched. Asked for first, the loader can say there is not
+// enough memory and keep the book the person had.
+void RefuseUnlessMemoryFor(std::size_t size) {
+    constexpr std::size_t kBookPerFile = 3;
+    const std::optional<std::size_t> available = AvailableMemory();
+    if (available && size > *available / kBookPerFile) {
+        throw std::bad_alloc();
+    }
+}
+
 }  // namespace
 
 std::string PosixFileReader::ReadAll(const std::string& path, std::size_t maxBytes,
@@ -178,19 +212,31 @@ std::string PosixFileReader::ReadAll(const std::string& path, std::size_t maxByt
         TooLarge(maxBytes);
     }
 
-    // One allocation of the size the file has; a file still growing is followed to its end.
-    std::string bytes(size, '\0');
+    RefuseUnlessMemoryFor(size);
+
+    // One allocation of the size the file has, read straight into: clearing it first would cost
+    // as long as a third of the load of a large book. A file still growing is followed to its end.
+    std::string bytes;
     std::size_t used = 0;
-    for (;;) {
-        if (used < bytes.size()) {
-            const std::size_t got =
-                ReadSome(file.get(), bytes.data() + used, bytes.size() - used, progress);
-            if (got == 0) {
-                break;
+    std::exception_ptr failure;  // a failed read must not leave the string half made
+    bytes.resize_and_overwrite(size, [&](char* into, std::size_t room) {
+        try {
+            while (used < room) {
+                const std::size_t got = ReadSome(file.get(), into + used, room - used, progress);
+                if (got == 0) {
+                    break;
+                }
+                used += got;
             }
-            used += got;
-            continue;
+        } catch (...) {
+            failure = std::current_exception();
         }
+        return used;
+    });
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
+    for (;;) {
         char more[64 * 1024];
         const std::size_t got = ReadSome(file.get(), more, sizeof more, progress);
         if (got == 0) {
