@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 #include <climits>
+#include <optional>
 
 #include "platform/runtime_error.h"
 
@@ -28,6 +29,9 @@ constexpr std::uint32_t kPrebufferMilliseconds = 20;
 // otherwise leave the person with a program that no longer reacts.
 constexpr Microseconds kPatience = std::chrono::seconds(5);
 
+constexpr const char* kNotResponding = "The sound server stopped responding.";
+constexpr const char* kDeviceUnavailable = "The output device is not available.";
+
 std::uint32_t BytesFor(int sampleRate, std::uint32_t milliseconds) {
     return static_cast<std::uint32_t>(sampleRate) * milliseconds / 1000 * sizeof(std::int16_t);
 }
@@ -36,14 +40,16 @@ std::string Reason(int error) {
     return std::string(" (") + pa_strerror(error) + ").";
 }
 
-std::string CannotConnect(int error) {
+std::string CannotConnect(int error, bool /*streamOnly*/ = false) {
     return (error == PA_ERR_CONNECTIONREFUSED ? "No sound server is running"
                                               : "The sound server cannot play the voice") +
            Reason(error);
 }
 
-std::string StoppedPlaying(int error) {
-    return "The sound server stopped playing the voice" + Reason(error);
+std::string StoppedPlaying(int error, bool streamOnly) {
+    // The server dropping our stream on its own means the sink it played on is gone (unplugged,
+    // or removed with nowhere to move the stream to) or someone stopped the stream by hand.
+    return streamOnly ? "The output device went away." : "The sound server stopped" + Reason(error);
 }
 
 }  // namespace
@@ -114,8 +120,18 @@ void PulseAudioOutput::Write(std::span<const std::int16_t> samples) {
         // Each pass runs one round of what the connection has pending, a hang-up included.
         for (int pass = 0; pass < 8 && pa_mainloop_iterate(m_mainloop, 0, nullptr) > 0; ++pass) {
         }
-        if (ServerError() != PA_OK) {
+        if (Broken().error != PA_OK) {
             Disconnect();
+        }
+    }
+    if (m_stream != nullptr && m_paused) {
+        // Queued ahead of the samples, so that they play as soon as they arrive.
+        pa_operation* resume = pa_stream_cork(m_stream, 0, nullptr, nullptr);
+        if (resume == nullptr) {
+            Disconnect();
+        } else {
+            pa_operation_unref(resume);
+            m_paused = false;
         }
     }
     if (m_stream == nullptr) {
@@ -136,7 +152,7 @@ void PulseAudioOutput::Write(std::span<const std::int16_t> samples) {
             samples.first(std::min(samples.size(), writable));
         if (pa_stream_write(m_stream, piece.data(), piece.size_bytes(), nullptr, 0,
                             PA_SEEK_RELATIVE) < 0) {
-            Fail(StoppedPlaying(pa_context_errno(m_context)));
+            FailPlaying();
         }
         samples = samples.subspan(piece.size());
         m_samplesSinceFinish += static_cast<std::int64_t>(piece.size());
@@ -169,15 +185,33 @@ void PulseAudioOutput::Finish() {
         },
         this);
     if (drain == nullptr) {
-        Fail(StoppedPlaying(pa_context_errno(m_context)));
+        FailPlaying();
     }
     // The context keeps the operation until it completes or the connection is dropped.
     pa_operation_unref(drain);
     RunUntil([this] { return m_drained; }, kPatience + Microseconds(buffered), StoppedPlaying);
     if (!m_drainSucceeded) {
-        Fail(StoppedPlaying(pa_context_errno(m_context)));
+        FailPlaying();
     }
     m_samplesSinceFinish = 0;
+    Pause();
+}
+
+// An uncorked stream keeps the sound device awake (and a Bluetooth headset's link busy) for as
+// long as Orlavo is open, so the stream is corked between items. The item was heard whole by
+// now: nothing here may fail it, and a stream that cannot be corked is dropped for the next Write
+// to connect again.
+void PulseAudioOutput::Pause() {
+    pa_operation* pause = pa_stream_cork(m_stream, 1, nullptr, nullptr);
+    if (pause == nullptr) {
+        Disconnect();
+        return;
+    }
+    pa_operation_unref(pause);
+    m_paused = true;
+    // Nobody runs the main loop until the next item, so the request is sent on its way now.
+    for (int pass = 0; pass < 4 && pa_mainloop_iterate(m_mainloop, 0, nullptr) > 0; ++pass) {
+    }
 }
 
 void PulseAudioOutput::Cancel() {
@@ -187,46 +221,69 @@ void PulseAudioOutput::Cancel() {
 
 // Runs the main loop, asleep in poll between events, until `done` holds. Gives up when the server
 // drops the connection or the stream (`describe` words that for the person), when the server
-// does nothing at all for `limit`, or when Cancel is called.
+// does nothing at all for `limit`, when the output device stays suspended for kPatience, or when
+// Cancel is called.
 void PulseAudioOutput::RunUntil(const std::function<bool()>& done, Microseconds limit,
                                 Describe describe) {
-    const Clock::time_point deadline = Clock::now() + limit;
+    Clock::time_point deadline = Clock::now() + limit;
+    // A suspended sink plays nothing, yet the server that says so is alive: the device may come
+    // back (a headset reconnecting, a dock plugged in again), so it is waited for, and when it
+    // does not, the person is told it is the device.
+    std::optional<Clock::time_point> suspendedSince;
     for (;;) {
         if (m_cancelled) {
             Fail("Speech was cut off.");
         }
-        if (const int error = ServerError(); error != PA_OK) {
-            Fail(describe(error));
+        if (const Breakage breakage = Broken(); breakage.error != PA_OK) {
+            Fail(describe(breakage.error, breakage.streamOnly));
         }
         if (done()) {
             return;
         }
-        const auto left = std::chrono::ceil<Microseconds>(deadline - Clock::now()).count();
+        const Clock::time_point now = Clock::now();
+        const bool suspended = m_stream != nullptr && pa_stream_is_suspended(m_stream) == 1;
+        if (suspended && !suspendedSince) {
+            suspendedSince = now;
+        } else if (!suspended && suspendedSince) {
+            suspendedSince.reset();
+            deadline = std::max(deadline, now + limit);
+        }
+        const Clock::time_point giveUp = suspendedSince ? *suspendedSince + kPatience : deadline;
+        const auto left = std::chrono::ceil<Microseconds>(giveUp - now).count();
         if (left <= 0) {
-            Fail("The sound server stopped responding.");
+            Fail(suspendedSince ? kDeviceUnavailable : kNotResponding);
         }
         if (pa_mainloop_prepare(m_mainloop,
                                 static_cast<int>(std::min<decltype(left)>(left, INT_MAX))) < 0 ||
             pa_mainloop_poll(m_mainloop) < 0 || pa_mainloop_dispatch(m_mainloop) < 0) {
-            Fail(describe(PA_ERR_INTERNAL));
+            Fail(describe(PA_ERR_INTERNAL, false));
         }
     }
 }
 
-int PulseAudioOutput::ServerError() const {
+PulseAudioOutput::Breakage PulseAudioOutput::Broken() const {
     const pa_context_state_t context = pa_context_get_state(m_context);
     if (context == PA_CONTEXT_FAILED || context == PA_CONTEXT_TERMINATED) {
         const int error = pa_context_errno(m_context);
-        return error != PA_OK ? error : PA_ERR_CONNECTIONTERMINATED;
+        return {error != PA_OK ? error : PA_ERR_CONNECTIONTERMINATED, false};
     }
     if (m_stream != nullptr) {
         const pa_stream_state_t stream = pa_stream_get_state(m_stream);
         if (stream == PA_STREAM_FAILED || stream == PA_STREAM_TERMINATED) {
             const int error = pa_context_errno(m_context);
-            return error != PA_OK ? error : PA_ERR_KILLED;
+            return {error != PA_OK ? error : PA_ERR_KILLED, true};
         }
     }
-    return PA_OK;
+    return {};
+}
+
+// For a request the server refused while playing: the connection's state tells why.
+void PulseAudioOutput::FailPlaying() {
+    Breakage breakage = Broken();
+    if (breakage.error == PA_OK) {
+        breakage.error = pa_context_errno(m_context);
+    }
+    Fail(StoppedPlaying(breakage.error, breakage.streamOnly));
 }
 
 // Dropping the stream makes the server discard what it still held of it, so whatever stops
@@ -242,6 +299,7 @@ void PulseAudioOutput::Disconnect() {
         pa_context_unref(m_context);
         m_context = nullptr;
     }
+    m_paused = false;
 }
 
 void PulseAudioOutput::Fail(const std::string& message) {

@@ -16,11 +16,12 @@ struct pa_stream;
 namespace orlavo {
 
 // Plays speech through the PulseAudio (or PipeWire-Pulse) sound server as it is synthesised.
-// Finish returns once the server has played everything. No call waits on the server for ever: a
-// server that stops answering is given up after a few seconds. Every failure is a
-// RuntimeError(kAudioFailed) carrying the server's own words; after one, the next Write connects
-// again, so a sound server started or restarted later is picked up. Use it on one thread; only
-// Cancel may come from another.
+// Finish returns once the server has played everything, and pauses the stream until the next
+// Write, so that the sound device may sleep while nothing is read. No call waits on the server for
+// ever: a server that stops answering, or an output device that stays suspended, is given up after
+// a few seconds. Every failure is a RuntimeError(kAudioFailed) saying what went wrong in plain
+// words; after one, the next Write connects again, so a sound server started or restarted later
+// is picked up. Use it on one thread; only Cancel may come from another.
 class PulseAudioOutput : public PcmSink {
   public:
     // Connects at once, so a missing sound server is reported when the voice is created.
@@ -36,13 +37,21 @@ class PulseAudioOutput : public PcmSink {
     void Cancel() override;
 
   private:
-    using Describe = std::string (*)(int error);
+    // How the connection broke: the server's error, and whether the server still answers and
+    // only our stream was dropped.
+    struct Breakage {
+        int error = 0;
+        bool streamOnly = false;
+    };
+    using Describe = std::string (*)(int error, bool streamOnly);
 
     void Connect();
+    void Pause();
     void RunUntil(const std::function<bool()>& done, std::chrono::microseconds limit,
                   Describe describe);
-    int ServerError() const;
+    Breakage Broken() const;
     void Disconnect();
+    [[noreturn]] void FailPlaying();
     [[noreturn]] void Fail(const std::string& message);
 
     int m_sampleRate;
@@ -53,6 +62,7 @@ class PulseAudioOutput : public PcmSink {
     std::int64_t m_samplesSinceFinish = 0;
     bool m_drained = false;
     bool m_drainSucceeded = false;
+    bool m_paused = false;
     std::atomic<bool> m_cancelled = false;
 };
 

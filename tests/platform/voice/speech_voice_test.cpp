@@ -33,6 +33,17 @@ double SecondsBetween(Clock::time_point start, Clock::time_point end) {
 // The launcher's server; a test that kills it starts it again, so the tests after it find one.
 pid_t g_serverPid = 0;
 
+// Runs a shell command against the launcher's server; returns what it printed, up to a page.
+std::string Shell(const std::string& command) {
+    FILE* shell = popen(("export LC_ALL=C; " + command).c_str(), "r");
+    char out[4096];
+    const std::size_t size = shell != nullptr ? std::fread(out, 1, sizeof out, shell) : 0;
+    EXPECT_EQ(shell != nullptr ? pclose(shell) : -1, 0) << command;
+    return std::string(out, size);
+}
+
+const std::string kSuspend = "pactl suspend-sink orlavo_null ";
+
 void StartServerAgain() {
     FILE* restart = popen(std::getenv("ORLAVO_PULSE_RESTART"), "r");
     ASSERT_NE(restart, nullptr);
@@ -84,6 +95,8 @@ TEST_F(SpeechOutputTest, EachItemEndsWhenItHasBeenHeard) {
         EXPECT_EQ(Speak(output, kItem), "");
         EXPECT_GE(SecondsBetween(start, Clock::now()), heard - 0.05);
         EXPECT_LE(SecondsBetween(start, Clock::now()), heard + 0.3);
+        // Paused between items, so the sound device may sleep.
+        EXPECT_NE(Shell("pactl list sink-inputs").find("Corked: yes"), std::string::npos);
     }
 }
 
@@ -124,11 +137,39 @@ void PrintTo(const Interruption& row, std::ostream* out) {
     *out << row.name;
 }
 
+// The stream moves to a second sink, which records what it is given.
+void MoveToOtherSink() {
+    Shell(
+        "pactl load-module module-null-sink sink_name=orlavo_other rate=22050 && (parec --raw "
+        "-d orlavo_other.monitor --rate=22050 --channels=1 >$ORLAVO_SESSION_DIR/other.raw "
+        "2>/dev/null &) && sleep 0.2 && pactl move-sink-input "
+        "$(pactl list short sink-inputs | cut -f1) orlavo_other");
+}
+
+void ExpectHeardOnOtherSink() {
+    // Samples louder than an idle sink's silence ever is, for more than a second.
+    EXPECT_GT(std::stoi(Shell("pactl unload-module $(pactl list short modules | grep "
+                              "orlavo_other | cut -f1) && od -An -td2 -w2 -v "
+                              "$ORLAVO_SESSION_DIR/other.raw | awk '$1 * $1 > 1e6' | wc -l")),
+              22050);
+}
+
 const Interruption kInterruptions[] = {
     {"ServerKilled", [](PulseAudioOutput&) { kill(g_serverPid, SIGKILL); }, StartServerAgain,
-     "The sound server stopped playing the voice (", 2.0, ""},
+     "The sound server stopped (", 2.0, ""},
     {"ServerStopped", [](PulseAudioOutput&) { kill(g_serverPid, SIGSTOP); },
      [] { kill(g_serverPid, SIGCONT); }, "The sound server stopped responding.", 10.0, ""},
+    {"SinkSuspended", [](PulseAudioOutput&) { Shell(kSuspend + "1"); },
+     [] { Shell(kSuspend + "0"); }, "The output device is not available.", 10.0, ""},
+    // Rows whose item is heard whole bound the time to the end of the item.
+    {"SinkSuspendedForAMoment",
+     [](PulseAudioOutput&) { Shell(kSuspend + "1 && sleep 1 && " + kSuspend + "0"); }, [] {}, "",
+     20.0, ""},
+    {"MovedToAnotherSink", [](PulseAudioOutput&) { MoveToOtherSink(); }, ExpectHeardOnOtherSink, "",
+     20.0, ""},
+    // With no other sink to move the stream to, the server ends it.
+    {"OnlySinkRemoved", [](PulseAudioOutput&) { Shell("pactl unload-module module-null-sink"); },
+     StartServerAgain, "The output device went away.", 2.0, ""},
     {"Cancelled", [](PulseAudioOutput& output) { output.Cancel(); }, [] {}, "Speech was cut off.",
      0.5, "Speech was cut off."},
 };
