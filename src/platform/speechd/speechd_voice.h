@@ -4,6 +4,7 @@
 
 #include <condition_variable>
 #include <cstddef>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
@@ -13,6 +14,11 @@
 #include "platform/voice.h"
 
 namespace orlavo {
+
+class ReplyWatch;
+
+// What the person is told when speech-dispatcher was stopped or is stuck.
+inline constexpr const char* kStoppedAnswering = "speech-dispatcher stopped answering.";
 
 // speech-dispatcher is not running and could not be started: the desktop has no speech service
 // of its own, and the program speaks with its own voice instead. Every other failure of
@@ -29,27 +35,40 @@ class SpeechDispatcherUnreachable : public RuntimeError {
 // applies itself. Speak waits for speech-dispatcher to report the end of the text. Made by the
 // program's start-up code for people who use speech-dispatcher; Prepare and Speak belong to one
 // thread (ThreadedVoice's worker), Silence may come from any other.
+//
+// No request waits on speech-dispatcher for ever: connecting gives up after a few seconds, and a
+// reply that is overdue cuts the connection, which ends the request. A speech-dispatcher that was
+// stopped or is stuck is told (kStoppedAnswering) within ten seconds, whether it
+// stops before, while or after it speaks a text of ours.
 class SpeechDispatcherVoice : public Voice {
   public:
     // `module` is the synthesizer the person chose (DefaultModule); empty leaves the choice to
     // speech-dispatcher.
-    explicit SpeechDispatcherVoice(std::string module);
+    // `rate` is the desktop's DefaultRate (-100 ... 100), which speech-dispatcher applies itself;
+    // it tells how long a text may take to be spoken. `socketPath` names the Unix socket of a
+    // particular speech-dispatcher; empty means the desktop's (SPEECHD_ADDRESS, or the default).
+    explicit SpeechDispatcherVoice(std::string module, int rate = 0, std::string socketPath = {});
     ~SpeechDispatcherVoice() override;
     SpeechDispatcherVoice(const SpeechDispatcherVoice&) = delete;
     SpeechDispatcherVoice& operator=(const SpeechDispatcherVoice&) = delete;
 
     // Connects, starting speech-dispatcher if it is not running. Throws
     // SpeechDispatcherUnreachable when it cannot be reached at all, and RuntimeError(kSpeechFailed)
-    // when it answers but cannot speak as chosen (the synthesizer is not installed).
+    // when it stops answering or cannot speak as chosen (the synthesizer is not installed).
     void Prepare() override;
-    // Throws RuntimeError(kSpeechFailed) when the connection is lost or speech-dispatcher stays
-    // silent about the text well past the time it could take to speak; the voice is of no
-    // further use then. Text another program cancels counts as spoken.
+    // Throws RuntimeError(kSpeechFailed) when the connection is lost, speech-dispatcher stops
+    // answering, or the synthesizer is still not done well past the time the text takes to say
+    // at the chosen rate, counted from the moment it began (not while the text waits behind other
+    // programs' speech); the voice is of no further use then. Text another program cancels counts
+    // as spoken.
     void Speak(std::string text, std::string_view language) override;
-    // Never waits for speech-dispatcher: the Speak under way sends the cancellation.
+    // Never waits for speech-dispatcher: the Speak under way cancels its text. For good: every
+    // later Speak returns at once without sending anything, so nothing is heard once the program
+    // has asked for silence, even from an item it was about to send.
     void Silence() override;
 
-    // Called by speech-dispatcher's event thread when a message has ended or was cancelled.
+    // Called by speech-dispatcher's event thread when a message began, ended or was cancelled.
+    void Begun(std::size_t messageId);
     void Finished(std::size_t messageId);
 
   private:
@@ -60,20 +79,27 @@ class SpeechDispatcherVoice : public Voice {
     void SetLanguage(std::string_view language);
     Outcome AwaitEnd(int messageId, const std::string& text);
     bool ConnectionLost() const;
+    // Runs one request with the reply watch armed, throwing kStoppedAnswering when it overran.
+    template <typename Request>
+    void Bounded(Request&& request);
+    bool Silenced();
     void Close();
 
     std::string m_module;
+    int m_rate = 0;
+    std::string m_socketPath;
     SPDConnection* m_connection = nullptr;
     std::size_t m_clientId = 0;
     int m_hangupWatch = -1;  // our own handle on the connection's socket, to notice it close
+    std::unique_ptr<ReplyWatch> m_replyWatch;  // cuts m_hangupWatch's socket when a reply is late
     std::string m_desktopLanguage;
     std::string m_language;  // the language last set for the connection
     bool m_unresponsive = false;
 
     std::mutex m_mutex;
     std::condition_variable m_changed;
+    std::set<std::size_t> m_begun;
     std::set<std::size_t> m_finished;
-    bool m_speaking = false;
     bool m_silenced = false;
 };
 

@@ -30,7 +30,7 @@ std::unique_ptr<Voice> MakeVoice(const LocaleSettings& locale, const std::string
     // or restart without anything of Orlavo's own to configure.
     const SpeechSettings settings = ReadDesktopSpeechSettings(Environment);
     if (!IsEmbedded(settings.module)) {
-        auto voice = std::make_unique<SpeechDispatcherVoice>(settings.module);
+        auto voice = std::make_unique<SpeechDispatcherVoice>(settings.module, settings.rate);
         try {
             voice->Prepare();
             return voice;

@@ -1,0 +1,172 @@
+// SpeechDispatcherVoice against a speech-dispatcher inside the test, which speaks just enough SSIP
+// for libspeechd and, from the first request its script names, answers nothing more, as one that
+// was stopped or is stuck.
+
+#include "platform/speechd/speechd_voice.h"
+
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <future>
+#include <optional>
+#include <thread>
+#include <vector>
+
+namespace orlavo {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+struct Script {
+    std::string silentFrom;  // the first request it leaves unanswered, and all after it
+    Clock::duration queuedAfter = 0s, beginAfter = 0s, speakFor = 200ms;
+    std::optional<Clock::duration> silence =
+        std::nullopt;  // when the program asks for silence, as it closes
+};
+
+class FakeSpeechDispatcher {
+  public:
+    explicit FakeSpeechDispatcher(Script script) : m_script(std::move(script)) {
+        sockaddr_un address{AF_UNIX, {}};
+        path.copy(address.sun_path, sizeof address.sun_path - 1);
+        bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        listen(m_listener, 1);
+        m_thread = std::thread([this] { Serve(accept(m_listener, nullptr, nullptr)); });
+    }
+    ~FakeSpeechDispatcher() {
+        m_stopping = true;
+        shutdown(m_listener, SHUT_RDWR);
+        m_thread.join();
+        close(m_listener), unlink(path.c_str());
+    }
+
+    inline static std::atomic<int> made = 0;
+    const std::string id = std::to_string(100 + ++made);  // its client number for the voice
+    const std::string path = "/tmp/orlavo-speechd-" + std::to_string(getpid()) + "-" + id;
+    std::atomic<int> texts = 0, cancels = 0;
+
+  private:
+    void Serve(int client) {
+        std::string buffer, message;
+        bool inText = false, silent = false;
+        std::optional<Clock::time_point> begin, end;
+        auto send = [&](const std::string& what) {
+            (void)!write(client, what.data(), what.size());
+        };
+        auto event = [&](const std::string& code, const char* what) {
+            send(code + "-" + message + "\r\n" + code + "-" + id + "\r\n" + code + " " + what +
+                 "\r\n");
+        };
+        for (pollfd watch{client, POLLIN, 0}; client >= 0 && !m_stopping;) {
+            if (begin && Clock::now() >= *begin) {
+                event("701", "BEGIN"), begin.reset(), end = Clock::now() + m_script.speakFor;
+            }
+            if (end && Clock::now() >= *end) {
+                event("702", "END"), end.reset();
+            }
+            char chunk[4096];
+            const ssize_t got = poll(&watch, 1, 20) > 0 ? read(client, chunk, sizeof chunk) : 0;
+            if (got < 0 || (got == 0 && (watch.revents & POLLIN) != 0)) {
+                break;
+            }
+            buffer.append(chunk, static_cast<std::size_t>(got));
+            for (std::size_t eol; (eol = buffer.find("\r\n")) != std::string::npos;
+                 buffer.erase(0, eol + 2)) {
+                const std::string line = buffer.substr(0, eol);
+                silent = silent ||
+                         (!m_script.silentFrom.empty() && line.starts_with(m_script.silentFrom));
+                if (silent || (inText && line != ".")) {
+                    continue;
+                }
+                if (inText) {
+                    std::this_thread::sleep_for(m_script.queuedAfter);
+                    inText = false, ++texts, begin = Clock::now() + m_script.beginAfter;
+                    message = std::to_string(texts);
+                    send("225-" + message + "\r\n225 OK MESSAGE QUEUED\r\n");
+                } else if (line == "speak") {
+                    inText = true, send("230 OK RECEIVING DATA\r\n");
+                } else {  // its client number, for requests that want one; flite, for its list
+                    send("200-" + id + "\r\n200-flite\r\n200 OK\r\n");
+                }
+                if (line == "CANCEL SELF" && ++cancels && (begin || end)) {
+                    event("703", "CANCELED"), begin.reset(), end.reset();
+                }
+            }
+        }
+        close(client);
+    }
+
+    Script m_script;
+    int m_listener = socket(AF_UNIX, SOCK_STREAM, 0);
+    std::atomic<bool> m_stopping = false;
+    std::thread m_thread;
+};
+
+struct Outcome {
+    std::string told;  // empty once the text was heard
+    double seconds;
+    int texts, cancels;  // texts queued, cancellations asked for
+};
+
+// Reads an item and, when the program asks for silence, another one the reading loop's pause later.
+Outcome Read(const Script& script) {
+    FakeSpeechDispatcher daemon(script);
+    SpeechDispatcherVoice voice("flite", 0, daemon.path);
+    const Clock::time_point start = Clock::now();
+    std::thread closing([&] {
+        script.silence ? std::this_thread::sleep_for(*script.silence), voice.Silence() : void();
+    });
+    std::string told;
+    try {
+        voice.Speak("Hi.", "");
+        if (script.silence) {
+            std::this_thread::sleep_for(500ms), voice.Speak("Again.", "");
+        }
+    } catch (const RuntimeError& error) {
+        told = error.what();
+    }
+    closing.join();
+    return {told, std::chrono::duration<double>(Clock::now() - start).count(), daemon.texts,
+            daemon.cancels};
+}
+
+TEST(SpeechDispatcherVoiceTest, AStoppedSpeechDispatcherIsToldSoonAndNothingIsHeardAfterSilence) {
+    const std::string stopped = "speech-dispatcher stopped answering.";
+    const struct {
+        const char* fault;
+        Script script;
+        std::string told;
+        int texts, cancels;
+    } rows[] = {
+        {"accepts the connection, never answers", {"SET SELF CLIENT_NAME"}, stopped, 0, 0},
+        {"stops when asked for its synthesizers", {"LIST OUTPUT_MODULES"}, stopped, 0, 0},
+        {"stops while the text is sent", {"speak"}, stopped, 0, 0},
+        {"stops while the text waits its turn", {"GET OUTPUT_MODULE", 0s, 60s}, stopped, 1, 0},
+        {"stops while it speaks the text", {"GET OUTPUT_MODULE", 0s, 0s, 60s}, stopped, 1, 0},
+        // Longer than a short text's whole allowance once was: waiting is not a fault.
+        {"queues a short text behind another program's long one", {"", 0s, 6s}, "", 1, 0},
+        // The person closes Orlavo: no second text goes out, and the first one is cancelled.
+        {"is silenced between two items", {"", 0s, 0s, 0s, 250ms}, "", 1, 0},
+        {"is silenced while slow to take the text in", {"", 1s, 60s, 0s, 300ms}, "", 1, 1},
+    };
+    std::vector<std::future<Outcome>> runs;
+    for (const auto& row : rows) {
+        runs.push_back(std::async(std::launch::async, Read, row.script));
+    }
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        const Outcome outcome = runs[i].get();
+        EXPECT_EQ(outcome.told, rows[i].told) << rows[i].fault;
+        EXPECT_LT(outcome.seconds, 9.0) << rows[i].fault;
+        EXPECT_EQ(outcome.texts, rows[i].texts) << rows[i].fault;
+        EXPECT_EQ(outcome.cancels, rows[i].cancels) << rows[i].fault;
+    }
+}
+
+}  // namespace
+}  // namespace orlavo
