@@ -1,6 +1,6 @@
 #include "platform/qt/qt_background_work.h"
-#include <QCursor>
 
+#include <QCursor>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QGuiApplication>
