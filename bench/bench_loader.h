@@ -1,12 +1,11 @@
 #pragma once
 
-// Orlavo's loader wired to the real list (model and QListView) and the real file reader, with the
+// Orlavo's loader wired to the real list (model and view) and the real file reader, with the
 // dialog answering a fixed path and the tests' recording fakes for the boxes and labels, so a
 // measurement covers the load from the chosen path to the list filled and the title set, and
 // nothing else.
 
 #include <QApplication>
-#include <QListView>
 
 #include <optional>
 #include <string>
@@ -16,6 +15,7 @@
 #include "form_state/form1_members.h"
 #include "platform/posix/posix_file_reader.h"
 #include "platform/qt/book_list_model.h"
+#include "platform/qt/book_list_view.h"
 #include "platform/qt/qt_background_work.h"
 #include "platform/qt/qt_book_list.h"
 
@@ -32,7 +32,6 @@ class ChosenPath : public FileDialog {
 
 struct BenchLoader {
     explicit BenchLoader(const std::string& path) : dialog(path) {
-        view.setUniformItemSizes(true);
         view.setModel(&model);
         view.resize(600, 400);
         view.show();
@@ -46,7 +45,7 @@ struct BenchLoader {
     }
 
     BookListModel model;
-    QListView view;
+    BookListView view;
     QtBookList list{view, model};
     testing::FakePlatform fakes;  // the path box, the title, the boxes and the program's folder
     ChosenPath dialog;

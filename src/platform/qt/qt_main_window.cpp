@@ -8,13 +8,13 @@
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QWindow>
 #include <utility>
 
 #include "platform/qt/book_list_model.h"
+#include "platform/qt/book_list_view.h"
 
 // The icon lives in a static library, whose resources the linker drops unless asked for by name.
 static void LoadOrlavoResources() {
@@ -54,7 +54,7 @@ QtMainWindow::QtMainWindow(const std::string& programName, QWidget* parent)
     : QMainWindow(parent),
       m_client(new QWidget(this)),
       m_txtSource(new QLineEdit(m_client)),
-      m_list1(new QListView(m_client)),
+      m_list1(new BookListView(m_client)),
       m_label2(new QLabel(m_client)),
       m_label1(new QLabel(m_client)),
       m_model(new BookListModel(this)),
@@ -118,8 +118,6 @@ void QtMainWindow::BuildControls() {
         QStringLiteral("The book's lines; reading starts at the selected line"));
     m_list1->setGeometry(kListRect);
     m_list1->setModel(m_model);
-    // Every row is one line of text, so the view need not measure a million rows one by one.
-    m_list1->setUniformItemSizes(true);
     m_list1->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_list1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);

@@ -55,6 +55,18 @@ TEST_F(QtWindow, TheListTakesAMillionItemsAndScrollsToTheSelectedOne) {
         EXPECT_TRUE(shownAt.top() >= 0 && shownAt.bottom() < view.viewport()->height()) << row;
         EXPECT_EQ(list.ListIndex(), row);
     }
+    // The keyboard and the mouse move the selection as in any list.
+    view.setFocus();
+    QTest::keyClick(&view, Qt::Key_Down);
+    EXPECT_EQ(list.ListIndex(), 6);
+    QTest::keyClick(&view, Qt::Key_End);
+    EXPECT_EQ(list.ListIndex(), 999999);
+    QTest::keyClick(&view, Qt::Key_PageUp);
+    const int pagedTo = list.ListIndex();
+    EXPECT_TRUE(pagedTo < 999990 && pagedTo > 999900) << pagedTo;
+    const QModelIndex below = view.model()->index(pagedTo + 2, 0);
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, view.visualRect(below).center());
+    EXPECT_EQ(list.ListIndex(), pagedTo + 2);
 }
 
 TEST_F(QtWindow, ThePathBoxKeepsTheTextBeforeTheFirstNulAndItsBytes) {
