@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what the tests need, builds Orlavo and runs every test: the unit and end-to-end suites,
 # the unit suite again under AddressSanitizer and UndefinedBehaviorSanitizer, the threaded tests
-# under ThreadSanitizer, and a short fuzzing run over the book decoder. Exits non-zero on any failure.
+# under ThreadSanitizer, a short fuzzing run over the book decoder, and the Debian package with its
+# desktop entry and AppStream metadata checked. Exits non-zero on any failure.
 #   ORLAVO_FUZZ_SECONDS   how long the fuzzing run lasts (default 60; 0 skips it)
 #   ORLAVO_SKIP_ASAN=1    skips the Address/UndefinedBehavior sanitizer build
 #   ORLAVO_SKIP_TSAN=1    skips the ThreadSanitizer build
@@ -18,6 +19,13 @@ step() { printf '\n=== %s\n' "$*"; }
 step "Building the dev preset"
 cmake --preset dev >/dev/null
 cmake --build --preset dev -j"$jobs"
+
+step "The desktop entry, the AppStream metadata and the Debian package"
+desktop-file-validate data/io.github.orlavo.Orlavo.desktop
+appstreamcli validate --no-net data/io.github.orlavo.Orlavo.metainfo.xml
+cmake --preset release >/dev/null
+cmake --build --preset release -j"$jobs" --target package
+lintian --fail-on error build/release/orlavo_*.deb
 
 # One end-to-end scenario runs under a German locale, where numbers take a decimal comma.
 if ! locale -a | grep -qix 'de_DE.utf-\?8'; then

@@ -12,6 +12,7 @@ build_packages=(
     libuchardet-dev libexttextcat-dev libexttextcat-data
     libspeechd-dev
     libgtest-dev libbenchmark-dev
+    dpkg-dev file
 )
 test_packages=(
     pulseaudio pulseaudio-utils
@@ -20,6 +21,7 @@ test_packages=(
     sox espeak-ng bible-kjv
     clang libclang-rt-dev
     locales speech-dispatcher speech-dispatcher-flite
+    appstream desktop-file-utils lintian
 )
 
 wanted=("${build_packages[@]}")

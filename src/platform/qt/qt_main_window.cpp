@@ -66,7 +66,7 @@ QtMainWindow::QtMainWindow(const std::string& programName, QWidget* parent)
     const QString name = QString::fromStdString(programName);
     QCoreApplication::setApplicationName(name);
     QCoreApplication::setApplicationVersion(QStringLiteral(ORLAVO_VERSION));
-    QGuiApplication::setDesktopFileName(QStringLiteral("orlavo"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.orlavo.Orlavo"));
     const QIcon icon = OrlavoIcon();
     QGuiApplication::setWindowIcon(icon);
     setWindowIcon(icon);

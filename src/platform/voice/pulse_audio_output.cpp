@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <chrono>
 #include <climits>
-#include <optional>
 
 #include "platform/runtime_error.h"
 
@@ -228,8 +227,10 @@ void PulseAudioOutput::RunUntil(const std::function<bool()>& done, Microseconds 
     Clock::time_point deadline = Clock::now() + limit;
     // A suspended sink plays nothing, yet the server that says so is alive: the device may come
     // back (a headset reconnecting, a dock plugged in again), so it is waited for, and when it
-    // does not, the person is told it is the device.
-    std::optional<Clock::time_point> suspendedSince;
+    // does not, the person is told it is the device. (A flag beside the time, not an optional:
+    // GCC 12 at -O2 takes the optional's value for uninitialised and -Werror stops the build.)
+    bool waitingForDevice = false;
+    Clock::time_point suspendedSince{};
     for (;;) {
         if (m_cancelled) {
             Fail("Speech was cut off.");
@@ -242,16 +243,17 @@ void PulseAudioOutput::RunUntil(const std::function<bool()>& done, Microseconds 
         }
         const Clock::time_point now = Clock::now();
         const bool suspended = m_stream != nullptr && pa_stream_is_suspended(m_stream) == 1;
-        if (suspended && !suspendedSince) {
+        if (suspended && !waitingForDevice) {
+            waitingForDevice = true;
             suspendedSince = now;
-        } else if (!suspended && suspendedSince) {
-            suspendedSince.reset();
+        } else if (!suspended && waitingForDevice) {
+            waitingForDevice = false;
             deadline = std::max(deadline, now + limit);
         }
-        const Clock::time_point giveUp = suspendedSince ? *suspendedSince + kPatience : deadline;
+        const Clock::time_point giveUp = waitingForDevice ? suspendedSince + kPatience : deadline;
         const auto left = std::chrono::ceil<Microseconds>(giveUp - now).count();
         if (left <= 0) {
-            Fail(suspendedSince ? kDeviceUnavailable : kNotResponding);
+            Fail(waitingForDevice ? kDeviceUnavailable : kNotResponding);
         }
         if (pa_mainloop_prepare(m_mainloop,
                                 static_cast<int>(std::min<decltype(left)>(left, INT_MAX))) < 0 ||
