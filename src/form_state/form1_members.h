@@ -1,8 +1,10 @@
 #pragma once
 
 // The state of Orlavo's one window, shared by the commands that load and read a book. Every
-// command handler works on these members; nothing else in the program holds state. The book
-// itself lives only in the book list on screen.
+// command handler works on these members. Two other things hold state of their own: the voice
+// (Voice below, which makes it when first asked and drops it after a failure) and ChosenCommands,
+// which holds the commands chosen while another one runs. The book itself lives only in the book
+// list on screen.
 
 #include <cstdint>
 #include <string>

@@ -15,7 +15,7 @@ namespace orlavo {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using SteadyClock = std::chrono::steady_clock;
 using Microseconds = std::chrono::microseconds;
 
 constexpr std::uint32_t kServerChooses = static_cast<std::uint32_t>(-1);
@@ -224,13 +224,13 @@ void PulseAudioOutput::Cancel() {
 // Cancel is called.
 void PulseAudioOutput::RunUntil(const std::function<bool()>& done, Microseconds limit,
                                 Describe describe) {
-    Clock::time_point deadline = Clock::now() + limit;
+    SteadyClock::time_point deadline = SteadyClock::now() + limit;
     // A suspended sink plays nothing, yet the server that says so is alive: the device may come
     // back (a headset reconnecting, a dock plugged in again), so it is waited for, and when it
     // does not, the person is told it is the device. (A flag beside the time, not an optional:
     // GCC 12 at -O2 takes the optional's value for uninitialised and -Werror stops the build.)
     bool waitingForDevice = false;
-    Clock::time_point suspendedSince{};
+    SteadyClock::time_point suspendedSince{};
     for (;;) {
         if (m_cancelled) {
             Fail("Speech was cut off.");
@@ -241,7 +241,7 @@ void PulseAudioOutput::RunUntil(const std::function<bool()>& done, Microseconds 
         if (done()) {
             return;
         }
-        const Clock::time_point now = Clock::now();
+        const SteadyClock::time_point now = SteadyClock::now();
         const bool suspended = m_stream != nullptr && pa_stream_is_suspended(m_stream) == 1;
         if (suspended && !waitingForDevice) {
             waitingForDevice = true;
@@ -250,7 +250,8 @@ void PulseAudioOutput::RunUntil(const std::function<bool()>& done, Microseconds 
             waitingForDevice = false;
             deadline = std::max(deadline, now + limit);
         }
-        const Clock::time_point giveUp = waitingForDevice ? suspendedSince + kPatience : deadline;
+        const SteadyClock::time_point giveUp =
+            waitingForDevice ? suspendedSince + kPatience : deadline;
         const auto left = std::chrono::ceil<Microseconds>(giveUp - now).count();
         if (left <= 0) {
             Fail(waitingForDevice ? kDeviceUnavailable : kNotResponding);
