@@ -72,11 +72,7 @@ void BookLoader::LoadEBook_Click() {
         });
     try {
         if (!finished) {
-            throw RuntimeError(kFileCannotBeRead,
-                               "The file has stopped answering: nothing came from it for " +
-                                   std::to_string(kLongestReadStall.count()) +
-                                   " seconds. It may be on a network share or a disk that is "
-                                   "not responding.");
+            throw RuntimeError(kFileCannotBeRead, FileStoppedAnsweringText(kLongestReadStall));
         }
         if (loaded->error) {
             std::rethrow_exception(loaded->error);

@@ -22,8 +22,6 @@
 
 namespace orlavo {
 
-inline constexpr const char* kLoadDialogTitle = "Load E Book TxT File";
-inline constexpr const char* kLoadedFrom = "Your E Book TxT File Is Loaded From";
 // No plain-text book comes near this; a bigger file is almost surely chosen by mistake.
 inline constexpr std::size_t kLargestBook = std::size_t{1} << 30;
 // A read that brings no byte for this long is given up: a book on a network share that stopped

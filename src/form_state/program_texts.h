@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <string>
 
 namespace orlavo {
@@ -12,6 +13,28 @@ inline constexpr const char* kProgramName = "Orlavo";
 // Orlavo's own phrases, spoken in the desktop's language whatever the book's.
 inline constexpr const char* kLoadBookFirst = "Load Ee Book First";
 inline constexpr const char* kTheEnd = "The End";
+
+// Reading from a line.
+inline constexpr const char* kEnterLinePrompt = "Enter Line Number, (Must Be Numeric)";
+inline constexpr const char* kMaxPrefix = " Max ";
+inline constexpr const char* kMinMessage = " Min 0";
+inline constexpr const char* kStoppedOnLine = "You Stoped On Line ";
+
+// Loading a book.
+inline constexpr const char* kLoadDialogTitle = "Load E Book TxT File";
+inline constexpr const char* kLoadedFrom = "Your E Book TxT File Is Loaded From";
+inline std::string FileStoppedAnsweringText(std::chrono::seconds waited) {
+    return "The file has stopped answering: nothing came from it for " +
+           std::to_string(waited.count()) +
+           " seconds. It may be on a network share or a disk that is not responding.";
+}
+
+// An error no command handles, as the box that shows it reads.
+inline std::string RunTimeErrorText(int number, const std::string& message) {
+    return "Run-time error '" + std::to_string(number) + "':\r\n\r\n" + message;
+}
+
+inline constexpr const char* kNoSpeechEngine = "There is no speech engine.";
 
 // The box that tells the person the voice cannot speak, and why in their own terms (the sound
 // server, the output device, speech-dispatcher).

@@ -3,6 +3,7 @@
 #include <exception>
 #include <utility>
 
+#include "form_state/program_texts.h"
 #include "platform/runtime_error.h"
 
 namespace orlavo {
@@ -16,7 +17,7 @@ bool VoiceKeeper::Ready() {
     try {
         if (!m_voice) {
             if (!m_create) {
-                m_problem = "There is no speech engine.";
+                m_problem = kNoSpeechEngine;
                 return false;
             }
             m_voice = m_create();

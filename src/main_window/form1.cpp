@@ -8,14 +8,6 @@
 #include "platform/runtime_error.h"
 
 namespace orlavo {
-namespace {
-
-std::string ErrorText(int number, const std::string& message) {
-    return "Run-time error '" + std::to_string(number) + "':\r\n\r\n" + message;
-}
-
-}  // namespace
-
 Form1::Form1(Form1Services services)
     : m_services(std::move(services)),
       m_loader(m_members,
@@ -53,11 +45,11 @@ void Form1::Raise(Event event) {
     } catch (const RuntimeError& error) {
         // The voice failing ("Load Ee Book First" unheard) is told as every voice failure is.
         const bool voice = error.number() == kAudioFailed || error.number() == kSpeechFailed;
-        m_services.dialogs.MsgBox(
-            voice ? SpeechUnavailableText(error.what()) : ErrorText(error.number(), error.what()),
-            MessageStyle::kExclamation, kProgramName);
+        m_services.dialogs.MsgBox(voice ? SpeechUnavailableText(error.what())
+                                        : RunTimeErrorText(error.number(), error.what()),
+                                  MessageStyle::kExclamation, kProgramName);
     } catch (const std::exception& error) {
-        m_services.dialogs.MsgBox(ErrorText(kInvalidArgument, error.what()),
+        m_services.dialogs.MsgBox(RunTimeErrorText(kInvalidArgument, error.what()),
                                   MessageStyle::kExclamation, kProgramName);
     }
 }

@@ -5,11 +5,6 @@
 
 namespace orlavo {
 
-inline constexpr const char* kEnterLinePrompt = "Enter Line Number, (Must Be Numeric)";
-inline constexpr const char* kMaxPrefix = " Max ";
-inline constexpr const char* kMinMessage = " Min 0";
-inline constexpr const char* kStoppedOnLine = "You Stoped On Line ";
-
 // The three menu commands that start and stop reading.
 class ReadingCommands {
   public:
