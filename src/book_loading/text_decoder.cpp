@@ -21,6 +21,7 @@
 
 #include "book_loading/byte_scan.h"
 #include "platform/runtime_error.h"
+#include "platform/text/utf8.h"
 
 namespace orlavo {
 namespace {
@@ -79,44 +80,6 @@ constexpr std::array<std::pair<std::string_view, const char*>, 11> kWiderCharset
     {"TIS-620"sv, "CP874"},
     {"ISO-2022-JP"sv, "ISO-2022-JP-2"},
 }};
-
-bool IsContinuation(unsigned char byte) {
-    return (byte & 0xC0) == 0x80;
-}
-
-// The length of the well-formed UTF-8 sequence at the start of text, or 0 when it is not one.
-std::size_t SequenceLength(std::string_view text) {
-    const auto at = [&text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = at(0);
-    if (lead < 0x80) {
-        return 1;
-    }
-    std::size_t length = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        low = lead == 0xE0 ? 0xA0 : 0x80;   // no overlong forms
-        high = lead == 0xED ? 0x9F : 0xBF;  // no surrogates
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF;  // nothing above U+10FFFF
-    } else {
-        return 0;
-    }
-    if (text.size() < length || at(1) < low || at(1) > high) {
-        return 0;
-    }
-    for (std::size_t i = 2; i < length; ++i) {
-        if (!IsContinuation(at(i))) {
-            return 0;
-        }
-    }
-    return length;
-}
 
 bool IsKeptControl(unsigned char byte) {
     return byte == '\t' || byte == '\n' || byte == '\r';
@@ -194,7 +157,7 @@ Utf8Scan ScanUtf8(std::string_view text, bool stopWhenForeign) {
         if (scan.nonAscii == 0) {
             scan.firstNonAscii = i;
         }
-        const std::size_t length = SequenceLength(text.substr(i));
+        const std::size_t length = utf8::SequenceLength(text.substr(i));
         if (length == 0) {
             ++scan.invalid;
             ++scan.nonAscii;
@@ -233,7 +196,7 @@ std::string RepairUtf8(std::string_view text, std::size_t invalid) {
     out.reserve(size);
     std::size_t i = 0;
     while (i < text.size()) {
-        const std::size_t length = SequenceLength(text.substr(i));
+        const std::size_t length = utf8::SequenceLength(text.substr(i));
         if (length == 0) {
             out.append(kReplacement);
             ++i;
