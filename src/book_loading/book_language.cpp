@@ -2,13 +2,14 @@
 
 #include <textcat.h>
 
-#include <algorithm>
 #include <array>
-#include <cctype>
 #include <cstddef>
 #include <mutex>
 #include <numeric>
 #include <utility>
+
+#include "platform/text/ascii.h"
+#include "platform/text/utf8.h"
 
 namespace orlavo {
 namespace {
@@ -59,30 +60,6 @@ Script ScriptOf(char32_t code) {
     return Script::kNone;
 }
 
-// Calls `visit` with each code point of the text; a byte that starts no character is passed over.
-template <typename Visit>
-void ForEachCodePoint(std::string_view text, Visit&& visit) {
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-        if (lead >= 0x80 && (lead < 0xC2 || lead > 0xF4 || i + length > text.size())) {
-            ++i;
-            continue;
-        }
-        char32_t code = length == 1 ? lead : lead & (0x7F >> length);
-        for (std::size_t k = 1; k < length; ++k) {
-            code = (code << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-        }
-        visit(code);
-        i += length;
-    }
-}
-
-bool IsContinuation(char c) {
-    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-}
-
 // The whole text when it is short; otherwise a few pieces from the body of the book, away from
 // its start and end, where a title page, a table of contents or a licence in another language
 // would mislead the guess. Each piece starts and ends at a character.
@@ -96,10 +73,10 @@ std::string Sample(std::string_view text) {
     for (std::size_t i = 0; i < kSamplePieces; ++i) {
         std::size_t begin = text.size() * (2 * i + 1) / (2 * kSamplePieces) - kPiece / 2;
         std::size_t end = begin + kPiece;
-        while (begin < end && IsContinuation(text[begin])) {
+        while (begin < end && utf8::IsContinuationByte(text[begin])) {
             ++begin;
         }
-        while (end > begin && end < text.size() && IsContinuation(text[end])) {
+        while (end > begin && end < text.size() && utf8::IsContinuationByte(text[end])) {
             --end;
         }
         sample.append(text.substr(begin, end - begin));
@@ -150,9 +127,7 @@ Fingerprints& SharedFingerprints() {
 
 // "ru--utf8" gives "ru", "zh-CN-utf8" "zh".
 std::string LanguageCode(std::string_view fingerprint) {
-    std::string code(fingerprint.substr(0, fingerprint.find('-')));
-    std::transform(code.begin(), code.end(), code.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::string code = ascii::Lowercase(fingerprint.substr(0, fingerprint.find('-')));
     for (const auto& [name, twoLetters] : kTwoLetterCodes) {
         if (code == name) {
             return std::string(twoLetters);
@@ -166,7 +141,7 @@ std::string LanguageCode(std::string_view fingerprint) {
 std::string GuessBookLanguage(std::string_view utf8Text) {
     const std::string sample = Sample(utf8Text);
     std::array<std::size_t, static_cast<std::size_t>(Script::kOther) + 1> letters{};
-    ForEachCodePoint(
+    utf8::ForEachCodePoint(
         sample, [&letters](char32_t code) { ++letters[static_cast<std::size_t>(ScriptOf(code))]; });
     const auto count = [&letters](Script script) {
         return letters[static_cast<std::size_t>(script)];

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+#include "platform/text/utf8.h"
+
 namespace orlavo {
 
 std::string BookTitle(std::string_view path) {
@@ -11,7 +13,7 @@ std::string BookTitle(std::string_view path) {
     int dropped = 0;
     while (dropped < 4 && !name.empty()) {
         std::size_t end = name.size() - 1;
-        while (end > 0 && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80) {
+        while (end > 0 && utf8::IsContinuationByte(name[end])) {
             --end;
         }
         name = name.substr(0, end);

@@ -10,12 +10,10 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/text/ascii.h"
+
 namespace orlavo {
 namespace {
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
 
 bool IsLineEnd(char c) {
     return c == '\n' || c == '\r';
@@ -113,7 +111,7 @@ class Reader {
     }
 
     void SkipBlanks() {
-        while (!AtEnd() && IsBlank(m_text[m_pos])) {
+        while (!AtEnd() && ascii::IsSpaceOrTab(m_text[m_pos])) {
             ++m_pos;
         }
     }
@@ -165,7 +163,7 @@ class Reader {
         const std::size_t start = m_pos;
         m_pos = NextDelimiter(m_text, m_pos);
         std::size_t end = m_pos;
-        while (end > start && IsBlank(m_text[end - 1])) {
+        while (end > start && ascii::IsSpaceOrTab(m_text[end - 1])) {
             --end;
         }
         Keep(start, end - start);

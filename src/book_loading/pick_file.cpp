@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "platform/runtime_error.h"
+#include "platform/text/utf8.h"
 
 namespace orlavo {
 namespace {
@@ -32,14 +33,6 @@ std::vector<FileTypeFilter> FiltersOf(std::string_view text) {
             patternEnd == std::string_view::npos ? std::string_view() : rest.substr(patternEnd + 1);
     }
     return filters;
-}
-
-std::size_t CharacterCount(std::string_view text) {
-    std::size_t count = 0;
-    for (const char c : text) {
-        count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    }
-    return count;
 }
 
 }  // namespace
@@ -73,7 +66,7 @@ std::string PickFile(const std::string& title, const std::vector<std::string>& p
     }
     std::string buffer = *chosen;
     buffer += '\0';
-    const std::size_t used = CharacterCount(buffer);
+    const std::size_t used = utf8::CountCharacters(buffer);
     if (used < kFileBufferLength) {
         buffer.append(kFileBufferLength - used, ' ');
     }

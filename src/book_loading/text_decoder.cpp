@@ -1,33 +1,26 @@
 #include "book_loading/text_decoder.h"
 
-#include <iconv.h>
-#include <uchardet.h>
-
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
-#include <memory>
 #include <optional>
 #include <string_view>
-#include <type_traits>
 #include <utility>
 
 #include "book_loading/byte_scan.h"
-#include "platform/runtime_error.h"
+#include "book_loading/legacy_encodings.h"
+#include "platform/text/utf8.h"
 
 namespace orlavo {
 namespace {
 
 using namespace std::string_view_literals;
-
-constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
+using namespace text_decoding;
 
 // How much of the start of a file is looked at for the zero bytes of UTF-16.
 constexpr std::size_t kUtf16Sample = std::size_t{1} << 16;
@@ -42,11 +35,6 @@ constexpr std::size_t kDamageRatio = 10;
 // the time a legacy book takes to decode.
 constexpr std::size_t kSurelyForeign = 4096;
 
-// uchardet is slow on single-byte encodings (it weighs every byte against a dozen languages),
-// and a few pieces of a book tell it as surely as the whole.
-constexpr std::size_t kCharsetPieces = 8;
-constexpr std::size_t kCharsetPiece = 2048;
-
 struct ByteOrderMark {
     std::string_view bytes;
     const char* charset;
@@ -60,75 +48,6 @@ constexpr std::array<ByteOrderMark, 4> kMarks = {{
     {"\xFF\xFE"sv, "UTF-16LE", 2},
     {"\xFE\xFF"sv, "UTF-16BE", 2},
 }};
-
-// uchardet names the standard an encoding follows; books were made with the Windows or wider
-// form of it, which reads the same letters and a few more: curly quotes and dashes in
-// Windows-1252, the circled numbers of Windows' Shift_JIS, the Ukrainian letters of KOI8-U.
-// ISO-2022-JP-2 reads every ISO-2022-JP book, and the Korean, Chinese and accented letters that
-// some mail-era texts switch to.
-constexpr std::array<std::pair<std::string_view, const char*>, 11> kWiderCharsets = {{
-    {""sv, "WINDOWS-1252"},  // uchardet could not tell
-    {"ASCII"sv, "WINDOWS-1252"},
-    {"ISO-8859-1"sv, "WINDOWS-1252"},
-    {"ISO-8859-9"sv, "WINDOWS-1254"},
-    {"KOI8-R"sv, "KOI8-U"},
-    {"SHIFT_JIS"sv, "CP932"},
-    {"BIG5"sv, "CP950"},
-    {"EUC-KR"sv, "CP949"},
-    {"GB2312"sv, "GB18030"},
-    {"TIS-620"sv, "CP874"},
-    {"ISO-2022-JP"sv, "ISO-2022-JP-2"},
-}};
-
-bool IsContinuation(unsigned char byte) {
-    return (byte & 0xC0) == 0x80;
-}
-
-// The length of the well-formed UTF-8 sequence at the start of text, or 0 when it is not one.
-std::size_t SequenceLength(std::string_view text) {
-    const auto at = [&text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = at(0);
-    if (lead < 0x80) {
-        return 1;
-    }
-    std::size_t length = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        low = lead == 0xE0 ? 0xA0 : 0x80;   // no overlong forms
-        high = lead == 0xED ? 0x9F : 0xBF;  // no surrogates
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF;  // nothing above U+10FFFF
-    } else {
-        return 0;
-    }
-    if (text.size() < length || at(1) < low || at(1) > high) {
-        return 0;
-    }
-    for (std::size_t i = 2; i < length; ++i) {
-        if (!IsContinuation(at(i))) {
-            return 0;
-        }
-    }
-    return length;
-}
-
-bool IsKeptControl(unsigned char byte) {
-    return byte == '\t' || byte == '\n' || byte == '\r';
-}
-
-bool IsBlankedControl(unsigned char byte) {
-    return (byte < 0x20 && !IsKeptControl(byte)) || byte == 0x7F;
-}
-
-bool IsUtf8C1Control(unsigned char lead, unsigned char next) {
-    return lead == 0xC2 && next < 0xA0;
-}
 
 struct Utf8Scan {
     std::size_t sequences = 0;  // well-formed multi-byte characters
@@ -194,7 +113,7 @@ Utf8Scan ScanUtf8(std::string_view text, bool stopWhenForeign) {
         if (scan.nonAscii == 0) {
             scan.firstNonAscii = i;
         }
-        const std::size_t length = SequenceLength(text.substr(i));
+        const std::size_t length = utf8::SequenceLength(text.substr(i));
         if (length == 0) {
             ++scan.invalid;
             ++scan.nonAscii;
@@ -214,15 +133,6 @@ Utf8Scan ScanUtf8(std::string_view text, bool stopWhenForeign) {
     return scan;
 }
 
-void RefuseIfTooLarge(std::size_t decodedSize) {
-    if (decodedSize > kLargestDecodedText) {
-        throw RuntimeError(kFileCannotBeRead,
-                           "The book is too large: its text would take more than " +
-                               std::to_string(kLargestDecodedText >> 30) +
-                               " GB of memory once decoded.");
-    }
-}
-
 // UTF-8 that breaks its word in places: each bad byte becomes U+FFFD, which shows the reader where
 // the file is damaged. Guessing a Windows-1252 letter for a stray byte instead would be a guess,
 // and often a wrong one, and would turn every other letter of the book into nonsense besides.
@@ -233,7 +143,7 @@ std::string RepairUtf8(std::string_view text, std::size_t invalid) {
     out.reserve(size);
     std::size_t i = 0;
     while (i < text.size()) {
-        const std::size_t length = SequenceLength(text.substr(i));
+        const std::size_t length = utf8::SequenceLength(text.substr(i));
         if (length == 0) {
             out.append(kReplacement);
             ++i;
@@ -243,160 +153,6 @@ std::string RepairUtf8(std::string_view text, std::size_t invalid) {
         }
     }
     return out;
-}
-
-// One conversion to UTF-8, closed when it goes out of scope.
-class Iconv {
-  public:
-    explicit Iconv(const char* charset) : m_cd(iconv_open("UTF-8", charset)) {}
-    ~Iconv() {
-        if (ok()) {
-            iconv_close(m_cd);
-        }
-    }
-    Iconv(const Iconv&) = delete;
-    Iconv& operator=(const Iconv&) = delete;
-
-    bool ok() const { return m_cd != reinterpret_cast<iconv_t>(std::intptr_t{-1}); }
-    iconv_t get() const { return m_cd; }
-
-  private:
-    iconv_t m_cd;
-};
-
-constexpr std::size_t kIconvFailed = static_cast<std::size_t>(-1);
-
-// Runs all of `in` through the conversion, handing each piece of UTF-8 to `take`. iconv stops at a
-// byte it cannot read: that unit becomes U+FFFD and the conversion goes on after it, so one bad
-// byte costs one character, not the rest of the book.
-template <typename Take>
-void RunIconv(iconv_t cd, std::string_view in, std::size_t unit, Take&& take) {
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    std::array<char, std::size_t{1} << 14> buffer;
-    char* from = const_cast<char*>(in.data());  // iconv's signature; it never writes there
-    std::size_t left = in.size();
-    while (true) {
-        char* to = buffer.data();
-        std::size_t room = buffer.size();
-        const bool flushing = left == 0;
-        const std::size_t result = flushing ? iconv(cd, nullptr, nullptr, &to, &room)
-                                            : iconv(cd, &from, &left, &to, &room);
-        const int error = errno;
-        take(std::string_view(buffer.data(), static_cast<std::size_t>(to - buffer.data())));
-        if (result != kIconvFailed) {
-            if (flushing) {
-                return;
-            }
-        } else if (error != E2BIG) {
-            if (flushing) {
-                return;
-            }
-            take(kReplacement);
-            // EILSEQ: a unit that is no character; EINVAL: half a character at the end.
-            const std::size_t skip = error == EINVAL ? left : std::min(unit, left);
-            from += skip;
-            left -= skip;
-        }
-    }
-}
-
-// A single-byte encoding as 256 ready UTF-8 strings, control characters already blanked. The
-// encodings of one byte a letter (Windows-125x, ISO-8859-x, KOI8, DOS code pages) are the common
-// legacy case, and a table decodes them many times faster than iconv.
-struct ByteTable {
-    std::array<std::array<char, 4>, 256> utf8{};
-    std::array<std::uint8_t, 256> length{};
-};
-
-// The table for `cd`, or nothing when some byte starts a longer character (Shift_JIS, GB18030)
-// or a shift state (ISO-2022), which only iconv can follow. Nothing either when the converter
-// holds a letter back until it sees the next byte: Windows-1258 writes Vietnamese tone marks
-// after their letters, and iconv joins the two into the one character the text means, which a
-// byte-by-byte table cannot.
-std::optional<ByteTable> SingleByteTable(iconv_t cd) {
-    ByteTable table;
-    for (std::size_t value = 0; value < 256; ++value) {
-        char byte = static_cast<char>(value);
-        char* from = &byte;
-        std::size_t left = 1;
-        std::array<char, 16> out{};
-        char* to = out.data();
-        std::size_t room = out.size();
-        iconv(cd, nullptr, nullptr, nullptr, nullptr);
-        if (iconv(cd, &from, &left, &to, &room) == kIconvFailed) {
-            if (errno != EILSEQ) {
-                return std::nullopt;
-            }
-            std::copy(kReplacement.begin(), kReplacement.end(), to);
-            to += kReplacement.size();
-        } else if (to == out.data()) {
-            return std::nullopt;  // held back: a converter that composes
-        } else if (iconv(cd, nullptr, nullptr, &to, &room) == kIconvFailed) {
-            return std::nullopt;
-        }
-        std::size_t length = static_cast<std::size_t>(to - out.data());
-        const auto first = static_cast<unsigned char>(out[0]);
-        if (length == 0 || length > 4) {
-            return std::nullopt;
-        }
-        if ((length == 1 && IsBlankedControl(first)) ||
-            (length == 2 && IsUtf8C1Control(first, static_cast<unsigned char>(out[1])))) {
-            out[0] = ' ';
-            length = 1;
-        }
-        std::copy_n(out.begin(), 4, table.utf8[value].begin());
-        table.length[value] = static_cast<std::uint8_t>(length);
-    }
-    return table;
-}
-
-std::string FromSingleByte(std::string_view bytes, const ByteTable& table) {
-    std::size_t size = 0;
-    for (const char c : bytes) {
-        size += table.length[static_cast<unsigned char>(c)];
-    }
-    RefuseIfTooLarge(size);
-    // Every character is stored as four bytes and the write moves on by its length, so the last
-    // one needs up to three bytes of room past the text.
-    std::string out(size + 3, '\0');
-    char* at = out.data();
-    for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        std::memcpy(at, table.utf8[byte].data(), 4);
-        at += table.length[byte];
-    }
-    out.resize(size);
-    return out;
-}
-
-// Through iconv twice: once to learn the exact size of the text, once to make it, so a book costs
-// the file and its text and never a half-grown copy of the text besides.
-std::string FromMultiByte(std::string_view bytes, iconv_t cd, std::size_t unit) {
-    std::size_t size = 0;
-    RunIconv(cd, bytes, unit, [&size](std::string_view piece) { size += piece.size(); });
-    RefuseIfTooLarge(size);
-    std::string out;
-    out.reserve(size);
-    RunIconv(cd, bytes, unit, [&out](std::string_view piece) { out.append(piece); });
-    return out;
-}
-
-struct Decoded {
-    std::string text;
-    bool blanked = false;  // control characters already became spaces
-};
-
-Decoded Convert(std::string_view bytes, const char* charset, std::size_t unit) {
-    Iconv cd(charset);
-    if (!cd.ok()) {
-        return Convert(bytes, "WINDOWS-1252", 1);
-    }
-    if (unit == 1) {
-        if (const std::optional<ByteTable> table = SingleByteTable(cd.get())) {
-            return {FromSingleByte(bytes, *table), true};
-        }
-    }
-    return {FromMultiByte(bytes, cd.get(), unit), false};
 }
 
 // UTF-16 without a mark: big-endian when the zeros fall on even offsets, little-endian when on
@@ -415,78 +171,6 @@ std::optional<bool> Utf16BigEndianByZeros(std::string_view bytes) {
         }
     }
     return std::nullopt;
-}
-
-bool StartsWith(std::string_view text, std::string_view prefix) {
-    return text.substr(0, prefix.size()) == prefix;
-}
-
-// A piece of a legacy book for uchardet, about `size` bytes from `begin`. Unless `begin` is known
-// to start a character, the piece starts after the next line end, and it stops at its last one:
-// a piece that began inside a two-byte character of Shift_JIS or Big5 could make uchardet rule
-// that encoding out.
-std::string_view CharsetPiece(std::string_view text, std::size_t begin, std::size_t size,
-                              bool atCharacter) {
-    if (!atCharacter) {
-        const std::size_t lineEnd = text.find('\n', begin);
-        if (lineEnd == std::string_view::npos || lineEnd - begin >= size) {
-            return {};
-        }
-        begin = lineEnd + 1;
-    }
-    std::size_t end = std::min(text.size(), begin + size);
-    if (end < text.size()) {
-        const std::size_t lastLineEnd = text.rfind('\n', end - 1);
-        if (lastLineEnd != std::string_view::npos && lastLineEnd >= begin) {
-            end = lastLineEnd + 1;
-        }
-    }
-    return text.substr(begin, end - begin);
-}
-
-// The first piece starts at the first non-ASCII byte, since a book often opens with pages of
-// plain ASCII that say nothing of its encoding; the others are spread over the rest.
-std::string DetectCharset(std::string_view bytes, std::size_t firstNonAscii) {
-    const std::unique_ptr<std::remove_pointer_t<uchardet_t>, decltype(&uchardet_delete)> detector(
-        uchardet_new(), &uchardet_delete);
-    const std::string_view rest = bytes.substr(firstNonAscii);
-    if (rest.size() <= kCharsetPieces * kCharsetPiece) {
-        uchardet_handle_data(detector.get(), rest.data(), rest.size());
-    } else {
-        for (std::size_t i = 0; i < kCharsetPieces; ++i) {
-            const std::string_view piece =
-                CharsetPiece(rest, rest.size() * i / kCharsetPieces, kCharsetPiece, i == 0);
-            uchardet_handle_data(detector.get(), piece.data(), piece.size());
-        }
-    }
-    uchardet_data_end(detector.get());
-    const std::string_view detected = uchardet_get_charset(detector.get());
-    for (const auto& [name, wider] : kWiderCharsets) {
-        if (detected == name) {
-            return wider;
-        }
-    }
-    return std::string(detected);
-}
-
-// A 7-bit file is read as UTF-8 unless it switches character sets with ISO-2022 escapes (ESC $ B,
-// ESC ( B, ESC $ ) C with SO and SI, ...): Japanese and Korean mail and old books were written so,
-// and read as UTF-8 they would show as Latin letters and spaces. uchardet tells which ISO-2022
-// from the start of the escapes on; anything else with an ESC in it stays UTF-8.
-std::optional<std::string> Iso2022Charset(std::string_view text) {
-    std::size_t escape = text.find('\x1B');
-    while (escape != std::string_view::npos && escape + 1 < text.size() &&
-           std::string_view("$()").find(text[escape + 1]) == std::string_view::npos) {
-        escape = text.find('\x1B', escape + 1);
-    }
-    if (escape == std::string_view::npos || escape + 1 >= text.size()) {
-        return std::nullopt;
-    }
-    std::string charset = DetectCharset(text, escape);
-    if (!StartsWith(charset, "ISO-2022-")) {
-        return std::nullopt;
-    }
-    return charset;
 }
 
 // Replaces control characters by spaces, in place: a C1 character (two bytes in UTF-8) becomes
@@ -537,7 +221,7 @@ Decoded DecodeWithoutMark(std::string& bytes) {
 
 Decoded Decode(std::string& bytes) {
     const std::string_view view(bytes);
-    if (StartsWith(view, "\xEF\xBB\xBF")) {
+    if (view.starts_with("\xEF\xBB\xBF")) {
         const Utf8Scan scan = ScanUtf8(view.substr(3), false);
         if (scan.invalid > 0) {
             return {RepairUtf8(view.substr(3), scan.invalid), false};
@@ -546,7 +230,7 @@ Decoded Decode(std::string& bytes) {
         return {std::move(bytes), !scan.hasControls};
     }
     for (const ByteOrderMark& mark : kMarks) {
-        if (StartsWith(view, mark.bytes)) {
+        if (view.starts_with(mark.bytes)) {
             return Convert(view.substr(mark.bytes.size()), mark.charset, mark.unit);
         }
     }

@@ -6,32 +6,19 @@
 #include <string>
 
 #include "platform/runtime_error.h"
+#include "platform/text/ascii.h"
 
 namespace orlavo {
 namespace {
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-std::string_view TrimBlanks(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && IsBlank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
 // The text with the desktop's decimal mark written as a point, or nothing when it is not a
 // number. Conversion never goes through the C library's locale.
 bool Normalise(std::string_view text, std::string_view decimalMark, std::string& out) {
-    text = TrimBlanks(text);
+    text = ascii::TrimSpacesAndTabs(text);
     out.clear();
     std::size_t i = 0;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) {

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "platform/text/utf8.h"
+
 namespace orlavo {
 
 BookListModel::BookListModel(QObject* parent) : QAbstractListModel(parent) {}
@@ -22,13 +24,9 @@ QVariant BookListModel::data(const QModelIndex& index, int role) const {
     }
     if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole) {
         std::string_view text = m_items.at(index.row());
-        // Cut before the first byte of the character past the limit, never inside a character.
-        std::size_t characters = 0;
-        for (std::size_t i = 0; i < text.size(); ++i) {
-            const bool starts = (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
-            if (starts && characters++ == kShownCharacters) {
-                return QString::fromUtf8(text.data(), static_cast<qsizetype>(i)) + QChar(0x2026);
-            }
+        const std::size_t cut = utf8::CutAfterCharacters(text, kShownCharacters);
+        if (cut < text.size()) {
+            return QString::fromUtf8(text.data(), static_cast<qsizetype>(cut)) + QChar(0x2026);
         }
         return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
     }

@@ -8,6 +8,8 @@
 #include <exception>
 
 #include "platform/runtime_error.h"
+#include "platform/text/ascii.h"
+#include "platform/text/utf8.h"
 
 namespace orlavo {
 
@@ -28,46 +30,14 @@ void Check(espeak_ng_STATUS status, const std::string& what) {
     }
 }
 
-// Length of the well-formed UTF-8 sequence at the start of text, or 0 if it is malformed.
-std::size_t Utf8SequenceLength(std::string_view text) {
-    const auto byte = [&text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(0);
-    std::size_t length = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;  // bounds of the second byte, excluding overlongs and surrogates
-    if (lead < 0x80) {
-        return 1;
-    } else if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        low = lead == 0xE0 ? 0xA0 : 0x80;
-        high = lead == 0xED ? 0x9F : 0xBF;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF;
-    } else {
-        return 0;
-    }
-    if (text.size() < length || byte(1) < low || byte(1) > high) {
-        return 0;
-    }
-    for (std::size_t i = 2; i < length; ++i) {
-        if (byte(i) < 0x80 || byte(i) > 0xBF) {
-            return 0;
-        }
-    }
-    return length;
-}
-
 // Book items come straight from a file: a NUL would end the engine's text early and a malformed
 // byte sequence would be read past. Control characters and malformed bytes become spaces, in
-// place: an item may be a whole book on one line.
+// place: an item may be a whole book on one line. Not the book decoder's cleaning, which keeps tabs
+// and line ends and marks bad bytes with U+FFFD: to the engine each of them is only a word break.
 void MakePlain(std::string& text) {
     std::size_t i = 0;
     while (i < text.size()) {
-        const std::size_t length = Utf8SequenceLength(std::string_view(text).substr(i));
+        const std::size_t length = utf8::SequenceLength(std::string_view(text).substr(i));
         const auto lead = static_cast<unsigned char>(text[i]);
         if (length == 0 || lead < 0x20 || lead == 0x7F) {
             text[i++] = ' ';
@@ -75,10 +45,6 @@ void MakePlain(std::string& text) {
             i += length;
         }
     }
-}
-
-bool IsBlank(std::string_view plain) {
-    return std::all_of(plain.begin(), plain.end(), [](char c) { return c == ' '; });
 }
 
 // What one Synthesize call hands to the engine's callback through the events' user data.
@@ -160,7 +126,7 @@ void EspeakSynthesizer::SelectLanguage(const std::string& language) {
 
 void EspeakSynthesizer::Synthesize(std::string plain, PcmSink& sink) {
     MakePlain(plain);
-    if (IsBlank(plain)) {
+    if (ascii::IsAllWhitespace(plain)) {
         return;
     }
     Delivery delivery{&sink, nullptr};

@@ -1,21 +1,15 @@
 #include "platform/voice/locale_language.h"
 
 #include <algorithm>
-#include <cctype>
 #include <string_view>
+
+#include "platform/text/ascii.h"
 
 namespace orlavo {
 
 namespace {
 
 constexpr std::string_view kFallbackLanguage = "en";
-
-std::string Lowercase(std::string_view text) {
-    std::string result(text);
-    std::transform(result.begin(), result.end(), result.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return result;
-}
 
 std::string_view DecidingLocale(const LocaleSettings& locale) {
     for (const std::string* value : {&locale.lcAll, &locale.lcMessages, &locale.lang}) {
@@ -32,7 +26,7 @@ std::string EngineLanguage(std::string_view code,
                            const std::vector<std::string>& availableLanguages) {
     // language[-_]territory
     const std::size_t split = code.find_first_of("-_");
-    std::string language = Lowercase(code.substr(0, split));
+    std::string language = ascii::Lowercase(code.substr(0, split));
     // Names the engine knows by another code.
     if (language == "zh") {
         language = "cmn";
@@ -41,7 +35,7 @@ std::string EngineLanguage(std::string_view code,
     }
     std::vector<std::string> candidates;
     if (split != std::string_view::npos) {
-        candidates.push_back(language + "-" + Lowercase(code.substr(split + 1)));
+        candidates.push_back(language + "-" + ascii::Lowercase(code.substr(split + 1)));
     }
     candidates.push_back(language);
     for (const std::string& candidate : candidates) {

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/text/ascii.h"
+
 namespace orlavo {
 
 namespace {
@@ -36,21 +38,6 @@ constexpr int kEspeakMinRate = 80;
 constexpr int kEspeakNormalRate = 170;
 constexpr int kEspeakMaxRate = 449;
 constexpr int kEspeakPitchBaseline = 50;
-
-// The C locale's white space, which is what the configuration parser splits on.
-bool IsSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
-
-std::string AsciiUpper(std::string_view text) {
-    std::string result(text);
-    for (char& c : result) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return result;
-}
 
 // The lines of the file, a line that ends in a backslash carried on into the next one.
 std::vector<std::string> LogicalLines(std::string_view text) {
@@ -91,21 +78,22 @@ struct Command {
 
 // A line's option name and arguments. Quotes group white space into an argument and are dropped,
 // a backslash takes the next character as it is, and an unquoted '#' ends the line, dropping the
-// word it interrupts. An empty argument ends the arguments.
+// word it interrupts. An empty argument ends the arguments. Words are split on the C locale's white
+// space, as speech-dispatcher's own parser splits them.
 Command Tokenize(std::string_view line) {
     Command command;
     std::size_t pos = 0;
-    while (pos < line.size() && IsSpace(line[pos])) {
+    while (pos < line.size() && ascii::IsWhitespace(line[pos])) {
         ++pos;
     }
     if (pos == line.size() || line[pos] == '#') {
         return command;
     }
-    while (pos < line.size() && !IsSpace(line[pos])) {
+    while (pos < line.size() && !ascii::IsWhitespace(line[pos])) {
         command.name += line[pos++];
     }
     while (true) {
-        while (pos < line.size() && IsSpace(line[pos])) {
+        while (pos < line.size() && ascii::IsWhitespace(line[pos])) {
             ++pos;
         }
         std::string argument;
@@ -120,7 +108,7 @@ Command Tokenize(std::string_view line) {
                 doubleQuoted = !doubleQuoted;
             } else if (c == '\\' && pos + 1 < line.size()) {
                 argument += line[++pos];
-            } else if (!quoted && IsSpace(c)) {
+            } else if (!quoted && ascii::IsWhitespace(c)) {
                 break;
             } else if (!quoted && c == '#') {
                 return command;
@@ -153,7 +141,7 @@ void SetVoiceType(const std::vector<std::string>& arguments, std::string& voiceT
     if (arguments.empty()) {
         return;
     }
-    const std::string name = AsciiUpper(arguments.front());
+    const std::string name = ascii::Uppercase(arguments.front());
     const bool known = std::any_of(kVoiceTypes.begin(), kVoiceTypes.end(),
                                    [&](const auto& type) { return type.first == name; });
     if (known) {
@@ -168,7 +156,7 @@ SpeechSettings ParseSpeechSettings(std::string_view confText, SpeechSettings bas
     bool inClientSection = false;
     for (const std::string& line : LogicalLines(confText)) {
         const Command command = Tokenize(line);
-        const std::string name = AsciiUpper(command.name);
+        const std::string name = ascii::Uppercase(command.name);
         // Settings between BeginClient and EndClient belong to the clients that section names.
         if (name == "BEGINCLIENT") {
             inClientSection = true;
@@ -239,7 +227,7 @@ EspeakVoiceParameters ToEspeak(const SpeechSettings& settings) {
             ? static_cast<int>(static_cast<float>(pitch + 100) * baseline / 100.0f)
             : static_cast<int>(static_cast<float>(pitch) * (100.0f - baseline) / 100.0f + baseline);
     parameters.amplitude = volume + 100;
-    const std::string type = AsciiUpper(settings.voiceType);
+    const std::string type = ascii::Uppercase(settings.voiceType);
     for (const auto& [name, variant] : kVoiceTypes) {
         if (name == type) {
             parameters.variant = variant;

@@ -16,6 +16,7 @@
 #include <memory>
 #include <thread>
 
+#include "platform/qt/book_list_model.h"
 #include "platform/qt/qt_background_work.h"
 #include "platform/qt/qt_file_dialog.h"
 #include "platform/qt/qt_main_window.h"
@@ -67,6 +68,26 @@ TEST_F(QtWindow, TheListTakesAMillionItemsAndScrollsToTheSelectedOne) {
     const QModelIndex below = view.model()->index(pagedTo + 2, 0);
     QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, view.visualRect(below).center());
     EXPECT_EQ(list.ListIndex(), pagedTo + 2);
+}
+
+// An item of two-byte letters one letter too long loses that letter whole; one that fits is shown
+// as it is.
+TEST_F(QtWindow, ALongItemIsCutAfterAWholeCharacter) {
+    const auto letters = [](std::size_t count) {
+        std::string text;
+        for (std::size_t i = 0; i < count; ++i) {
+            text += "\u0436";
+        }
+        return text;
+    };
+    constexpr std::size_t kShown = BookListModel::kShownCharacters;
+    BookItems items;
+    items.push_back(letters(kShown + 1));
+    items.push_back(letters(kShown));
+    list.ReplaceItems(std::move(items));
+    const QString whole(static_cast<qsizetype>(kShown), QChar(0x436));
+    EXPECT_EQ(view.model()->index(0, 0).data().toString(), whole + QChar(0x2026));
+    EXPECT_EQ(view.model()->index(1, 0).data().toString(), whole);
 }
 
 TEST_F(QtWindow, ThePathBoxKeepsTheTextBeforeTheFirstNulAndItsBytes) {
