@@ -8,6 +8,7 @@
 #include "form_state/program_texts.h"
 #include "main_window/chosen_commands.h"
 #include "main_window/form1.h"
+#include "platform/a11y/atspi_screen_reader.h"
 #include "platform/posix/posix_file_reader.h"
 #include "platform/qt/qt_background_work.h"
 #include "platform/qt/qt_file_dialog.h"
@@ -42,14 +43,18 @@ int main(int argc, char** argv) {
     orlavo::QtFileDialog fileDialog;
     orlavo::PosixFileReader files;
     orlavo::QtBackgroundWork background;
+    // Asked now, so that its answer is in by the time the voice is first made.
+    orlavo::AtspiScreenReader screenReader;
     orlavo::Form1* form = nullptr;
     orlavo::ChosenCommands commands(window.eventPump(),
                                     [&form](orlavo::Form1::Event event) { form->Raise(event); });
     orlavo::Form1 form1({window.bookList(), window.pathBox(), window.titleLabel(), window.dialogs(),
                          fileDialog, files, commands, window.clock(), window.application(),
                          window.geometry(), background,
-                         [] { return orlavo::CreateSpeechVoice(orlavo::kProgramName); },
-                         QLocale::system().decimalPoint().toStdString()});
+                         [](orlavo::VoiceRoute route) {
+                             return orlavo::CreateSpeechVoice(orlavo::kProgramName, route);
+                         },
+                         QLocale::system().decimalPoint().toStdString(), &screenReader});
     form = &form1;
     window.SetCommandHandler(
         [&commands](orlavo::QtMainWindow::Command command) { commands.Choose(EventOf(command)); });

@@ -15,12 +15,19 @@ void VoiceKeeper::Drop(const char* why) {
 
 bool VoiceKeeper::Ready() {
     try {
+        const VoiceRoute route = m_screenReader != nullptr && m_screenReader->Running()
+                                     ? VoiceRoute::kBesideScreenReader
+                                     : VoiceRoute::kAsChosen;
+        if (m_voice && route != m_route) {
+            m_voice.reset();
+        }
         if (!m_voice) {
             if (!m_create) {
                 m_problem = kNoSpeechEngine;
                 return false;
             }
-            m_voice = m_create();
+            m_voice = m_create(route);
+            m_route = route;
         }
         m_voice->Prepare();
         m_problem.clear();

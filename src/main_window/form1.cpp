@@ -15,7 +15,7 @@ Form1::Form1(Form1Services services)
                 m_services.fileDialog, m_services.files, m_services.app, m_services.background}),
       m_reading(m_members, {m_services.list, m_services.dialogs, m_services.pump, m_services.clock,
                             m_services.decimalMark}) {
-    m_members.Voice = VoiceKeeper(m_services.createVoice);
+    m_members.Voice = VoiceKeeper(m_services.createVoice, m_services.screenReader);
 }
 
 void Form1::Raise(Event event) {

@@ -31,6 +31,8 @@ struct Form1Services {
     VoiceKeeper::Factory createVoice;
     // The desktop's decimal mark, for typed line numbers.
     std::string decimalMark = ".";
+    // Whether a screen reader runs, which decides how the voice is made; none when absent.
+    ScreenReader* screenReader = nullptr;
 };
 
 class Form1 {

@@ -5,6 +5,12 @@
 
 namespace orlavo {
 
+// How a voice is made. kAsChosen: with the synthesizer the desktop's speech settings name (the
+// program's own espeak-ng for espeak-ng). kBesideScreenReader: through speech-dispatcher, the
+// queue a running screen reader speaks in, with the same synthesizer where it has it, so that the
+// screen reader's messages cut the book off instead of being spoken over it.
+enum class VoiceRoute { kAsChosen, kBesideScreenReader };
+
 // A text-to-speech voice. Any failure of the engine or the sound server is a RuntimeError whose
 // message says what went wrong in plain words.
 class Voice {

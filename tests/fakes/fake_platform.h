@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <numeric>
+#include <vector>
 
 #include "form_state/voice_keeper.h"
 #include "platform/application.h"
@@ -18,6 +19,7 @@
 #include "platform/file_reader.h"
 #include "platform/label.h"
 #include "platform/runtime_error.h"
+#include "platform/screen_reader.h"
 #include "platform/text_box.h"
 #include "platform/window_geometry.h"
 
@@ -29,7 +31,8 @@ struct ProgramEnded {};
 // clang-format off
 class FakePlatform : public BookList, public TextBox, public Label, public Dialogs,
                      public FileDialog, public FileReader, public EventPump, public Clock,
-                     public Application, public WindowGeometry, public BackgroundWork {
+                     public Application, public WindowGeometry, public BackgroundWork,
+                     public ScreenReader {
     // clang-format on
   public:
     void ReplaceItems(BookItems items) override { m_items = std::move(items), selected = -1; }
@@ -94,9 +97,10 @@ class FakePlatform : public BookList, public TextBox, public Label, public Dialo
     void SetHeight(float twips) override { height = Sized(twips); }
     float ScreenWidth() const override { return screenWidth; }
     void Present() override { Note("<present>"); }
+    bool Running() override { return screenReaderOn; }
 
     // Makes voices that note what is heard (the text, with " @ru" when a language is asked
-    // for), or raises voiceFailure while it is set.
+    // for), or raises voiceFailure while it is set; voiceRoutes holds how each was made.
     VoiceKeeper::Factory VoiceFactory() {
         struct FakeVoice : Voice {
             explicit FakeVoice(const FakePlatform& platform) : p(platform) {}
@@ -107,9 +111,10 @@ class FakePlatform : public BookList, public TextBox, public Label, public Dialo
             void Silence() override { p.Note("<silence>"); }
             const FakePlatform& p;
         };
-        return [this]() -> std::unique_ptr<Voice> {
+        return [this](VoiceRoute route) -> std::unique_ptr<Voice> {
             return voiceFailure ? throw *voiceFailure
-                                : (++voicesMade, std::make_unique<FakeVoice>(*this));
+                                : (++voicesMade, voiceRoutes.push_back(route),
+                                   std::make_unique<FakeVoice>(*this));
         };
     }
     // One item for each letter, "_" an empty one.
@@ -160,6 +165,8 @@ class FakePlatform : public BookList, public TextBox, public Label, public Dialo
     std::map<std::string, std::string> files;
     std::optional<RuntimeError> voiceFailure;
     int steps = 0, voicesMade = 0;
+    bool screenReaderOn = false;
+    std::vector<VoiceRoute> voiceRoutes;
     float top = 1200, left = 1200, width = 9150, height = 7000, screenWidth = 15360;
     float minimumSize = 0;
     bool canMove = true;

@@ -101,7 +101,7 @@ class Form1Test : public ::testing::Test {
     }
 
     FakePlatform p;
-    Form1 form{{p, p, p, p, p, p, p, p, p, p, p, p.VoiceFactory()}};
+    Form1 form{{p, p, p, p, p, p, p, p, p, p, p, p.VoiceFactory(), ".", &p}};
 };
 
 // Each start says why, until a sound server comes; a voice that fails while reading is dropped,
@@ -123,6 +123,18 @@ TEST_F(Form1Test, WithoutAVoiceEachStartSaysWhyAndTheNextOneMakesAVoice) {
                              SpeechUnavailableText("scripted speak fault") + "]" + kUnavailable +
                              ".b|#2.c|.The End");
     EXPECT_EQ(p.voicesMade, 2);
+}
+
+// A screen reader turned on or off between books changes the voice at the next start, and only
+// then: each start keeps a voice made for the same screen reader.
+TEST_F(Form1Test, TheVoiceIsMadeAgainWhenAScreenReaderComesOrGoes) {
+    Open();
+    for (const bool on : {true, true, false, false}) {
+        p.screenReaderOn = on;
+        form.Raise(Event::kStartOrlavoClick);
+    }
+    using enum VoiceRoute;
+    EXPECT_EQ(p.voiceRoutes, (std::vector{kAsChosen, kBesideScreenReader, kAsChosen}));
 }
 
 TEST_F(Form1Test, AnErrorInAHandlerIsShownAndOrlavoGoesOn) {

@@ -29,6 +29,11 @@ constexpr Clock::duration kAnswerBound = 5s;
 // While a text waits to be spoken or is being spoken, speech-dispatcher is asked this often
 // whether it still answers, so a stopped one is told within kProbeInterval + kAnswerBound.
 constexpr Clock::duration kProbeInterval = 2s;
+// A screen reader's messages cancel an item of ours (text comes after its messages), and the item
+// is said again after them. Someone typing fast beside a long item may cut it off this many times
+// in a row; past that something keeps cancelling everything, and the item counts as spoken so
+// reading goes on instead of starting the same item for ever.
+constexpr int kMostInterruptions = 20;
 
 // speech-dispatcher reports the events of a message through a plain function told only the
 // message and the client number, with no room for a pointer of ours; so the voices waiting are
@@ -52,6 +57,8 @@ void OnMessageEvent(std::size_t messageId, std::size_t clientId, SPDNotification
     }
     if (type == SPD_EVENT_BEGIN) {
         found->second->Begun(messageId);
+    } else if (type == SPD_EVENT_CANCEL) {
+        found->second->Cancelled(messageId);
     } else {
         found->second->Finished(messageId);
     }
@@ -242,8 +249,12 @@ class ReplyWatch {
     std::thread m_thread;
 };
 
-SpeechDispatcherVoice::SpeechDispatcherVoice(std::string module, int rate, std::string socketPath)
-    : m_module(std::move(module)), m_rate(rate), m_socketPath(std::move(socketPath)) {}
+SpeechDispatcherVoice::SpeechDispatcherVoice(std::string module, int rate, std::string socketPath,
+                                             ModuleChoice choice)
+    : m_module(std::move(module)),
+      m_rate(rate),
+      m_socketPath(std::move(socketPath)),
+      m_moduleChoice(choice) {}
 
 SpeechDispatcherVoice::~SpeechDispatcherVoice() {
     Close();
@@ -328,6 +339,10 @@ void SpeechDispatcherVoice::UseModule() {
         installed = installed || m_module == *module;
     }
     free_spd_modules(modules);
+    if (!installed && m_moduleChoice == ModuleChoice::kPreferred) {
+        m_module.clear();  // speech-dispatcher's own choice, the one the screen reader speaks with
+        return;
+    }
     if (!installed) {
         throw Failure("The speech synthesizer \"" + m_module +
                       "\" chosen for the desktop is not installed.");
@@ -369,17 +384,29 @@ void SpeechDispatcherVoice::Speak(std::string text, std::string_view language) {
         std::lock_guard lock(m_mutex);
         m_begun.clear();
         m_finished.clear();
-        if (m_silenced) {
+        m_cancelled.clear();
+    }
+    for (int interruptions = 0;; ++interruptions) {
+        if (Silenced()) {
             return;
         }
+        // As text, the book waits behind a screen reader's messages and is cut off by them rather
+        // than talking over them or holding them back; an item cut off is said again after them.
+        int messageId = -1;
+        Bounded([&] { messageId = spd_say(m_connection, SPD_TEXT, text.c_str()); });
+        const Outcome outcome = messageId < 0 ? Outcome::kRefused : AwaitEnd(messageId, text);
+        if (outcome == Outcome::kInterrupted && interruptions < kMostInterruptions) {
+            continue;
+        }
+        Conclude(outcome);
+        return;
     }
-    // As a message, the book's text waits for other programs' messages to be spoken instead of
-    // being cancelled by them, as text of priority "text" would be.
-    int messageId = -1;
-    Bounded([&] { messageId = spd_say(m_connection, SPD_MESSAGE, text.c_str()); });
-    const Outcome outcome = messageId < 0 ? Outcome::kRefused : AwaitEnd(messageId, text);
+}
+
+void SpeechDispatcherVoice::Conclude(Outcome outcome) {
     switch (outcome) {
         case Outcome::kHeard:
+        case Outcome::kInterrupted:
             return;
         case Outcome::kSilenced:
             // Sent from here rather than from Silence, so that a speech-dispatcher that stops
@@ -415,8 +442,12 @@ SpeechDispatcherVoice::Outcome SpeechDispatcherVoice::AwaitEnd(int messageId,
     Clock::time_point nextProbe = Clock::now() + kProbeInterval;
     std::unique_lock lock(m_mutex);
     while (!m_finished.contains(id)) {
+        // Our own silence first: the cancel it brings is final, never an interruption.
         if (m_silenced) {
             return Outcome::kSilenced;
+        }
+        if (m_cancelled.contains(id)) {
+            return Outcome::kInterrupted;
         }
         if (ConnectionLost()) {
             return Outcome::kLost;
@@ -474,6 +505,14 @@ void SpeechDispatcherVoice::Finished(std::size_t messageId) {
     {
         std::lock_guard lock(m_mutex);
         m_finished.insert(messageId);
+    }
+    m_changed.notify_all();
+}
+
+void SpeechDispatcherVoice::Cancelled(std::size_t messageId) {
+    {
+        std::lock_guard lock(m_mutex);
+        m_cancelled.insert(messageId);
     }
     m_changed.notify_all();
 }

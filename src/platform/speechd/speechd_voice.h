@@ -36,18 +36,27 @@ class SpeechDispatcherUnreachable : public RuntimeError {
 // program's start-up code for people who use speech-dispatcher; Prepare and Speak belong to one
 // thread (ThreadedVoice's worker), Silence may come from any other.
 //
+// The book's items go in as text, the priority below a screen reader's messages: a message that
+// comes while an item is spoken or waits cuts the item off, and the item is said again after it,
+// so the person hears the screen reader alone and then the whole item.
+//
 // No request waits on speech-dispatcher for ever: connecting gives up after a few seconds, and a
 // reply that is overdue cuts the connection, which ends the request. A speech-dispatcher that was
 // stopped or is stuck is told (kStoppedAnswering) within ten seconds, whether it
 // stops before, while or after it speaks a text of ours.
 class SpeechDispatcherVoice : public Voice {
   public:
+    // Whether the voice may read without `module`: a synthesizer the person named must be there,
+    // one the program merely prefers gives way to speech-dispatcher's own choice.
+    enum class ModuleChoice { kRequired, kPreferred };
+
     // `module` is the synthesizer the person chose (DefaultModule); empty leaves the choice to
     // speech-dispatcher.
     // `rate` is the desktop's DefaultRate (-100 ... 100), which speech-dispatcher applies itself;
     // it tells how long a text may take to be spoken. `socketPath` names the Unix socket of a
     // particular speech-dispatcher; empty means the desktop's (SPEECHD_ADDRESS, or the default).
-    explicit SpeechDispatcherVoice(std::string module, int rate = 0, std::string socketPath = {});
+    explicit SpeechDispatcherVoice(std::string module, int rate = 0, std::string socketPath = {},
+                                   ModuleChoice choice = ModuleChoice::kRequired);
     ~SpeechDispatcherVoice() override;
     SpeechDispatcherVoice(const SpeechDispatcherVoice&) = delete;
     SpeechDispatcherVoice& operator=(const SpeechDispatcherVoice&) = delete;
@@ -59,8 +68,8 @@ class SpeechDispatcherVoice : public Voice {
     // Throws RuntimeError(kSpeechFailed) when the connection is lost, speech-dispatcher stops
     // answering, or the synthesizer is still not done well past the time the text takes to say
     // at the chosen rate, counted from the moment it began (not while the text waits behind other
-    // programs' speech); the voice is of no further use then. Text another program cancels counts
-    // as spoken.
+    // programs' speech); the voice is of no further use then. Text another program's message cuts
+    // off is sent again, up to a bound past which it counts as spoken.
     void Speak(std::string text, std::string_view language) override;
     // Never waits for speech-dispatcher: the Speak under way cancels its text. For good: every
     // later Speak returns at once without sending anything, so nothing is heard once the program
@@ -70,14 +79,17 @@ class SpeechDispatcherVoice : public Voice {
     // Called by speech-dispatcher's event thread when a message began, ended or was cancelled.
     void Begun(std::size_t messageId);
     void Finished(std::size_t messageId);
+    void Cancelled(std::size_t messageId);
 
   private:
-    enum class Outcome { kHeard, kSilenced, kRefused, kLost, kOverdue };
+    enum class Outcome { kHeard, kInterrupted, kSilenced, kRefused, kLost, kOverdue };
 
     void Connect();
     void UseModule();
     void SetLanguage(std::string_view language);
     Outcome AwaitEnd(int messageId, const std::string& text);
+    // Returns or throws as the text's last outcome asks.
+    void Conclude(Outcome outcome);
     bool ConnectionLost() const;
     // Runs one request with the reply watch armed, throwing kStoppedAnswering when it overran.
     template <typename Request>
@@ -88,6 +100,7 @@ class SpeechDispatcherVoice : public Voice {
     std::string m_module;
     int m_rate = 0;
     std::string m_socketPath;
+    ModuleChoice m_moduleChoice;
     SPDConnection* m_connection = nullptr;
     std::size_t m_clientId = 0;
     int m_hangupWatch = -1;  // our own handle on the connection's socket, to notice it close
@@ -100,6 +113,7 @@ class SpeechDispatcherVoice : public Voice {
     std::condition_variable m_changed;
     std::set<std::size_t> m_begun;
     std::set<std::size_t> m_finished;
+    std::set<std::size_t> m_cancelled;
     bool m_silenced = false;
 };
 

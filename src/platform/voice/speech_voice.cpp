@@ -25,12 +25,20 @@ bool IsEmbedded(const std::string& module) {
 }
 
 // Runs on the voice's worker thread: speech-dispatcher may take a while to start.
-std::unique_ptr<Voice> MakeVoice(const LocaleSettings& locale, const std::string& programName) {
+std::unique_ptr<Voice> MakeVoice(const LocaleSettings& locale, const std::string& programName,
+                                 VoiceRoute route) {
     // Read each time a voice is made, so a change of settings is heard after the next failure
     // or restart without anything of Orlavo's own to configure.
     const SpeechSettings settings = ReadDesktopSpeechSettings(Environment);
-    if (!IsEmbedded(settings.module)) {
-        auto voice = std::make_unique<SpeechDispatcherVoice>(settings.module, settings.rate);
+    const bool embedded = IsEmbedded(settings.module);
+    if (!embedded || route == VoiceRoute::kBesideScreenReader) {
+        // Beside a screen reader the book still sounds as Orlavo's own voice: speech-dispatcher's
+        // espeak-ng, to which it applies the same settings file; without that module, the one the
+        // screen reader itself speaks with.
+        auto voice = std::make_unique<SpeechDispatcherVoice>(
+            embedded ? "espeak-ng" : settings.module, settings.rate, std::string(),
+            embedded ? SpeechDispatcherVoice::ModuleChoice::kPreferred
+                     : SpeechDispatcherVoice::ModuleChoice::kRequired);
         try {
             voice->Prepare();
             return voice;
@@ -43,10 +51,10 @@ std::unique_ptr<Voice> MakeVoice(const LocaleSettings& locale, const std::string
 
 }  // namespace
 
-std::unique_ptr<Voice> CreateSpeechVoice(const std::string& programName) {
+std::unique_ptr<Voice> CreateSpeechVoice(const std::string& programName, VoiceRoute route) {
     LocaleSettings locale{Environment("LC_ALL"), Environment("LC_MESSAGES"), Environment("LANG")};
     return std::make_unique<ThreadedVoice>(
-        [locale, programName] { return MakeVoice(locale, programName); });
+        [locale, programName, route] { return MakeVoice(locale, programName, route); });
 }
 
 }  // namespace orlavo

@@ -11,7 +11,9 @@ namespace orlavo {
 // PulseAudio sound server, on a worker thread so the window stays alive while the voice is made
 // and while an item is spoken. Returns at once; the voice's Prepare raises a RuntimeError
 // (kSpeechFailed or kAudioFailed) with a plain message when there is no speech: engine data
-// missing, no sound server, or one that does not answer.
-std::unique_ptr<Voice> CreateSpeechVoice(const std::string& programName);
+// missing, no sound server, or one that does not answer. Through speech-dispatcher instead when
+// the desktop's settings name another synthesizer, or beside a screen reader (`route`).
+std::unique_ptr<Voice> CreateSpeechVoice(const std::string& programName,
+                                         VoiceRoute route = VoiceRoute::kAsChosen);
 
 }  // namespace orlavo

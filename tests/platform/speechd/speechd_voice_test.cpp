@@ -27,7 +27,8 @@ struct Script {
     std::string silentFrom;  // the first request it leaves unanswered, and all after it
     Clock::duration queuedAfter = 0s, beginAfter = 0s, speakFor = 200ms;
     std::optional<Clock::duration> silence =
-        std::nullopt;  // when the program asks for silence, as it closes
+        std::nullopt;       // when the program asks for silence, as it closes
+    int interruptions = 0;  // texts cut off by another program's message instead of ending
 };
 
 class FakeSpeechDispatcher {
@@ -50,6 +51,7 @@ class FakeSpeechDispatcher {
     const std::string id = std::to_string(100 + ++made);  // its client number for the voice
     const std::string path = "/tmp/orlavo-speechd-" + std::to_string(getpid()) + "-" + id;
     std::atomic<int> texts = 0, cancels = 0;
+    std::atomic<bool> otherPriority = false;  // a text was sent at another priority than TEXT
 
   private:
     void Serve(int client) {
@@ -68,7 +70,8 @@ class FakeSpeechDispatcher {
                 event("701", "BEGIN"), begin.reset(), end = Clock::now() + m_script.speakFor;
             }
             if (end && Clock::now() >= *end) {
-                event("702", "END"), end.reset();
+                m_script.interruptions-- > 0 ? event("703", "CANCELED") : event("702", "END");
+                end.reset();
             }
             char chunk[4096];
             const ssize_t got = poll(&watch, 1, 20) > 0 ? read(client, chunk, sizeof chunk) : 0;
@@ -84,6 +87,8 @@ class FakeSpeechDispatcher {
                 if (silent || (inText && line != ".")) {
                     continue;
                 }
+                otherPriority = otherPriority || (line.starts_with("SET SELF PRIORITY ") &&
+                                                  line != "SET SELF PRIORITY TEXT");
                 if (inText) {
                     std::this_thread::sleep_for(m_script.queuedAfter);
                     inText = false, ++texts, begin = Clock::now() + m_script.beginAfter;
@@ -112,6 +117,7 @@ struct Outcome {
     std::string told;  // empty once the text was heard
     double seconds;
     int texts, cancels;  // texts queued, cancellations asked for
+    bool otherPriority;
 };
 
 // Reads an item and, when the program asks for silence, another one the reading loop's pause later.
@@ -133,7 +139,7 @@ Outcome Read(const Script& script) {
     }
     closing.join();
     return {told, std::chrono::duration<double>(Clock::now() - start).count(), daemon.texts,
-            daemon.cancels};
+            daemon.cancels, daemon.otherPriority};
 }
 
 TEST(SpeechDispatcherVoiceTest, AStoppedSpeechDispatcherIsToldSoonAndNothingIsHeardAfterSilence) {
@@ -154,6 +160,11 @@ TEST(SpeechDispatcherVoiceTest, AStoppedSpeechDispatcherIsToldSoonAndNothingIsHe
         // The person closes Orlavo: no second text goes out, and the first one is cancelled.
         {"is silenced between two items", {"", 0s, 0s, 0s, 250ms}, "", 1, 0},
         {"is silenced while slow to take the text in", {"", 1s, 60s, 0s, 300ms}, "", 1, 1},
+        // Its cancel cuts the text off as a screen reader's would, and is still final.
+        {"is silenced while it speaks the text", {"", 0s, 0s, 60s, 300ms}, "", 1, 1},
+        // The item is said again after each, then reading goes on.
+        {"has a screen reader cut the text off twice", {"", 0s, 0s, 50ms, {}, 2}, "", 3, 0},
+        {"has every text cut off", {"", 0s, 0s, 20ms, {}, 1000}, "", 21, 0},
     };
     std::vector<std::future<Outcome>> runs;
     for (const auto& row : rows) {
@@ -165,6 +176,8 @@ TEST(SpeechDispatcherVoiceTest, AStoppedSpeechDispatcherIsToldSoonAndNothingIsHe
         EXPECT_LT(outcome.seconds, 9.0) << rows[i].fault;
         EXPECT_EQ(outcome.texts, rows[i].texts) << rows[i].fault;
         EXPECT_EQ(outcome.cancels, rows[i].cancels) << rows[i].fault;
+        // Below a screen reader's messages, which then cut it off rather than wait.
+        EXPECT_FALSE(outcome.otherPriority) << rows[i].fault;
     }
 }
 
