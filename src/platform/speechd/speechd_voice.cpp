@@ -15,20 +15,23 @@
 #include <thread>
 #include <utility>
 
+#include "platform/text/ascii.h"
+#include "platform/text/utf8.h"
+
 namespace orlavo {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using SteadyClock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
 constexpr std::chrono::milliseconds kHangupCheckInterval{250};
 // The longest speech-dispatcher may take to answer one request, connecting included (which may
 // start it). Its own replies come within milliseconds; the synthesizer's speech is not waited for.
-constexpr Clock::duration kAnswerBound = 5s;
+constexpr SteadyClock::duration kAnswerBound = 5s;
 // While a text waits to be spoken or is being spoken, speech-dispatcher is asked this often
 // whether it still answers, so a stopped one is told within kProbeInterval + kAnswerBound.
-constexpr Clock::duration kProbeInterval = 2s;
+constexpr SteadyClock::duration kProbeInterval = 2s;
 // A screen reader's messages cancel an item of ours (text comes after its messages), and the item
 // is said again after them. Someone typing fast beside a long item may cut it off this many times
 // in a row; past that something keeps cancelling everything, and the item counts as spoken so
@@ -99,19 +102,16 @@ class HoldBackBrokenPipe {
 // characters a second at rate 0; speech-dispatcher's modules stretch speech up to three times at
 // -100 (Flite's stretch) and speed it up to about twice at 100. Characters, not bytes, so that a
 // Russian book is not given twice an English one's time.
-Clock::duration ExpectedSpeech(const std::string& text, int rate) {
-    std::size_t characters = 0;
-    for (const char byte : text) {
-        characters += (static_cast<unsigned char>(byte) & 0xC0) != 0x80 ? 1 : 0;
-    }
+SteadyClock::duration ExpectedSpeech(const std::string& text, int rate) {
+    const std::size_t characters = utf8::CountCharacters(text);
     const double stretch = rate < 0 ? 1.0 - rate / 50.0 : 1.0 - rate / 200.0;
-    return std::chrono::duration_cast<Clock::duration>(
+    return std::chrono::duration_cast<SteadyClock::duration>(
         std::chrono::duration<double>(static_cast<double>(characters) / 14.0 * stretch));
 }
 
 // The longest a synthesizer may plausibly take from beginning a text to ending it: half as long
 // again as expected, for slower voices, and five seconds more for one being started.
-Clock::duration Allowance(const std::string& text, int rate) {
+SteadyClock::duration Allowance(const std::string& text, int rate) {
     return 5s + ExpectedSpeech(text, rate) * 3 / 2;
 }
 
@@ -126,10 +126,6 @@ std::string Ask(SPDConnection* connection, const std::string& request) {
         return "";
     }
     return value.substr(4, value.find("\r\n") - 4);
-}
-
-bool IsBlank(const std::string& text) {
-    return text.find_first_not_of(" \t\r\n\f\v") == std::string::npos;
 }
 
 RuntimeError Failure(const std::string& message) {
@@ -150,7 +146,7 @@ struct Opening {
 
 // The connection, or nullptr when speech-dispatcher is not running and cannot be started; throws
 // kStoppedAnswering when it does not answer in time.
-SPDConnection* OpenWithin(Clock::duration bound, std::string socketPath) {
+SPDConnection* OpenWithin(SteadyClock::duration bound, std::string socketPath) {
     auto opening = std::make_shared<Opening>();
     std::thread([opening, socketPath = std::move(socketPath)]() mutable {
         SPDConnection* connection = nullptr;
@@ -207,13 +203,13 @@ class ReplyWatch {
     // Runs the request unless the connection was cut before; false when it was, or is for this
     // request.
     template <typename Request>
-    bool Within(Clock::duration bound, Request&& request) {
+    bool Within(SteadyClock::duration bound, Request&& request) {
         {
             std::lock_guard lock(m_mutex);
             if (m_cut) {
                 return false;
             }
-            m_deadline = Clock::now() + bound;
+            m_deadline = SteadyClock::now() + bound;
             m_armed = true;
         }
         m_changed.notify_all();
@@ -229,7 +225,7 @@ class ReplyWatch {
         while (!m_stopping) {
             if (!m_armed) {
                 m_changed.wait(lock);
-            } else if (Clock::now() < m_deadline) {
+            } else if (SteadyClock::now() < m_deadline) {
                 m_changed.wait_until(lock, m_deadline);
             } else {
                 shutdown(m_socket, SHUT_RDWR);
@@ -242,7 +238,7 @@ class ReplyWatch {
     const int m_socket;
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    Clock::time_point m_deadline;
+    SteadyClock::time_point m_deadline;
     bool m_armed = false;
     bool m_cut = false;
     bool m_stopping = false;
@@ -370,7 +366,7 @@ void SpeechDispatcherVoice::SetLanguage(std::string_view language) {
 
 void SpeechDispatcherVoice::Speak(std::string text, std::string_view language) {
     Prepare();
-    if (IsBlank(text) || Silenced()) {
+    if (ascii::IsAllWhitespace(text) || Silenced()) {
         return;
     }
     if (m_unresponsive) {
@@ -438,8 +434,8 @@ void SpeechDispatcherVoice::Conclude(Outcome outcome) {
 SpeechDispatcherVoice::Outcome SpeechDispatcherVoice::AwaitEnd(int messageId,
                                                                const std::string& text) {
     const auto id = static_cast<std::size_t>(messageId);
-    std::optional<Clock::time_point> deadline;
-    Clock::time_point nextProbe = Clock::now() + kProbeInterval;
+    std::optional<SteadyClock::time_point> deadline;
+    SteadyClock::time_point nextProbe = SteadyClock::now() + kProbeInterval;
     std::unique_lock lock(m_mutex);
     while (!m_finished.contains(id)) {
         // Our own silence first: the cancel it brings is final, never an interruption.
@@ -452,7 +448,7 @@ SpeechDispatcherVoice::Outcome SpeechDispatcherVoice::AwaitEnd(int messageId,
         if (ConnectionLost()) {
             return Outcome::kLost;
         }
-        const Clock::time_point now = Clock::now();
+        const SteadyClock::time_point now = SteadyClock::now();
         if (!deadline && m_begun.contains(id)) {
             deadline = now + Allowance(text, m_rate);
         }
@@ -468,10 +464,10 @@ SpeechDispatcherVoice::Outcome SpeechDispatcherVoice::AwaitEnd(int messageId,
             if (module.empty()) {
                 return Outcome::kLost;
             }
-            nextProbe = Clock::now() + kProbeInterval;
+            nextProbe = SteadyClock::now() + kProbeInterval;
             continue;
         }
-        Clock::time_point wake = std::min(nextProbe, now + kHangupCheckInterval);
+        SteadyClock::time_point wake = std::min(nextProbe, now + kHangupCheckInterval);
         if (deadline) {
             wake = std::min(wake, *deadline);
         }

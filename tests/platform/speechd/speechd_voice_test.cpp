@@ -21,12 +21,12 @@ namespace orlavo {
 namespace {
 
 using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
+using SteadyClock = std::chrono::steady_clock;
 
 struct Script {
     std::string silentFrom;  // the first request it leaves unanswered, and all after it
-    Clock::duration queuedAfter = 0s, beginAfter = 0s, speakFor = 200ms;
-    std::optional<Clock::duration> silence =
+    SteadyClock::duration queuedAfter = 0s, beginAfter = 0s, speakFor = 200ms;
+    std::optional<SteadyClock::duration> silence =
         std::nullopt;       // when the program asks for silence, as it closes
     int interruptions = 0;  // texts cut off by another program's message instead of ending
 };
@@ -57,7 +57,7 @@ class FakeSpeechDispatcher {
     void Serve(int client) {
         std::string buffer, message;
         bool inText = false, silent = false;
-        std::optional<Clock::time_point> begin, end;
+        std::optional<SteadyClock::time_point> begin, end;
         auto send = [&](const std::string& what) {
             (void)!write(client, what.data(), what.size());
         };
@@ -66,10 +66,10 @@ class FakeSpeechDispatcher {
                  "\r\n");
         };
         for (pollfd watch{client, POLLIN, 0}; client >= 0 && !m_stopping;) {
-            if (begin && Clock::now() >= *begin) {
-                event("701", "BEGIN"), begin.reset(), end = Clock::now() + m_script.speakFor;
+            if (begin && SteadyClock::now() >= *begin) {
+                event("701", "BEGIN"), begin.reset(), end = SteadyClock::now() + m_script.speakFor;
             }
-            if (end && Clock::now() >= *end) {
+            if (end && SteadyClock::now() >= *end) {
                 m_script.interruptions-- > 0 ? event("703", "CANCELED") : event("702", "END");
                 end.reset();
             }
@@ -91,7 +91,7 @@ class FakeSpeechDispatcher {
                                                   line != "SET SELF PRIORITY TEXT");
                 if (inText) {
                     std::this_thread::sleep_for(m_script.queuedAfter);
-                    inText = false, ++texts, begin = Clock::now() + m_script.beginAfter;
+                    inText = false, ++texts, begin = SteadyClock::now() + m_script.beginAfter;
                     message = std::to_string(texts);
                     send("225-" + message + "\r\n225 OK MESSAGE QUEUED\r\n");
                 } else if (line == "speak") {
@@ -124,7 +124,7 @@ struct Outcome {
 Outcome Read(const Script& script) {
     FakeSpeechDispatcher daemon(script);
     SpeechDispatcherVoice voice("flite", 0, daemon.path);
-    const Clock::time_point start = Clock::now();
+    const SteadyClock::time_point start = SteadyClock::now();
     std::thread closing([&] {
         script.silence ? std::this_thread::sleep_for(*script.silence), voice.Silence() : void();
     });
@@ -138,7 +138,7 @@ Outcome Read(const Script& script) {
         told = error.what();
     }
     closing.join();
-    return {told, std::chrono::duration<double>(Clock::now() - start).count(), daemon.texts,
+    return {told, std::chrono::duration<double>(SteadyClock::now() - start).count(), daemon.texts,
             daemon.cancels, daemon.otherPriority};
 }
 

@@ -22,11 +22,11 @@
 namespace orlavo {
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using SteadyClock = std::chrono::steady_clock;
 
 const std::string kItem = "Reading a book aloud, one item after another, until the end.";
 
-double SecondsBetween(Clock::time_point start, Clock::time_point end) {
+double SecondsBetween(SteadyClock::time_point start, SteadyClock::time_point end) {
     return std::chrono::duration<double>(end - start).count();
 }
 
@@ -91,10 +91,10 @@ TEST_F(SpeechOutputTest, EachItemEndsWhenItHasBeenHeard) {
     // The null sink plays in real time: ending sooner means the item was not waited for; the
     // allowance above covers the short buffer and a busy machine, not a late start.
     for (int item = 0; item < 2; ++item) {
-        const Clock::time_point start = Clock::now();
+        const SteadyClock::time_point start = SteadyClock::now();
         EXPECT_EQ(Speak(output, kItem), "");
-        EXPECT_GE(SecondsBetween(start, Clock::now()), heard - 0.05);
-        EXPECT_LE(SecondsBetween(start, Clock::now()), heard + 0.3);
+        EXPECT_GE(SecondsBetween(start, SteadyClock::now()), heard - 0.05);
+        EXPECT_LE(SecondsBetween(start, SteadyClock::now()), heard + 0.3);
         // Paused between items, so the sound device may sleep.
         EXPECT_NE(Shell("pactl list sink-inputs").find("Corked: yes"), std::string::npos);
     }
@@ -103,7 +103,7 @@ TEST_F(SpeechOutputTest, EachItemEndsWhenItHasBeenHeard) {
 TEST_F(SpeechOutputTest, WithoutAServerCreationFailsAtOnce) {
     const std::string server = std::getenv("PULSE_SERVER");
     setenv("PULSE_SERVER", "unix:/nonexistent/orlavo-test/native", 1);
-    const Clock::time_point start = Clock::now();
+    const SteadyClock::time_point start = SteadyClock::now();
     try {
         PulseAudioOutput output(m_synthesizer.sampleRate(), "Orlavo");
         ADD_FAILURE() << "an output without a sound server";
@@ -111,7 +111,7 @@ TEST_F(SpeechOutputTest, WithoutAServerCreationFailsAtOnce) {
         EXPECT_EQ(error.number(), kAudioFailed);
         EXPECT_STREQ(error.what(), "No sound server is running (Connection refused).");
     }
-    EXPECT_LT(SecondsBetween(start, Clock::now()), 1.0);
+    EXPECT_LT(SecondsBetween(start, SteadyClock::now()), 1.0);
     setenv("PULSE_SERVER", server.c_str(), 1);
 }
 
@@ -180,23 +180,23 @@ class InterruptedSpeechTest : public SpeechOutputTest,
 TEST_P(InterruptedSpeechTest, TheItemFailsInTimeAndTheNextOneIsAnswered) {
     const Interruption& row = GetParam();
     PulseAudioOutput output(m_synthesizer.sampleRate(), "Orlavo");
-    Clock::time_point interrupted;
+    SteadyClock::time_point interrupted;
     std::thread interrupter([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
-        interrupted = Clock::now();
+        interrupted = SteadyClock::now();
         row.interrupt(output);
     });
     const std::string error = Speak(output, kItem + " " + kItem + " " + kItem + " " + kItem);
-    const Clock::time_point failed = Clock::now();
+    const SteadyClock::time_point failed = SteadyClock::now();
     interrupter.join();
     row.recover();
     EXPECT_EQ(error.substr(0, row.error.size()), row.error) << error;
     EXPECT_LT(SecondsBetween(interrupted, failed), row.withinSeconds);
     RecordProperty("failed_after_ms", static_cast<int>(SecondsBetween(interrupted, failed) * 1000));
-    const Clock::time_point next = Clock::now();
+    const SteadyClock::time_point next = SteadyClock::now();
     EXPECT_EQ(Speak(output, "The End"), row.nextItem);
     if (!row.nextItem.empty()) {
-        EXPECT_LT(SecondsBetween(next, Clock::now()), 0.05);
+        EXPECT_LT(SecondsBetween(next, SteadyClock::now()), 0.05);
     }
 }
 
