@@ -8,6 +8,9 @@ import subprocess
 import time
 import unittest
 
+import pyatspi
+from gi.repository import GLib
+
 from orlavo_e2e import (FILE_MENU, LOADED, OrlavoTest, Recorder, book, espeak_sound_s, menu,
                         snapshot, title, window_shape, windows)
 
@@ -35,11 +38,22 @@ class Scenarios(OrlavoTest):
 
     def test_reads_every_item_in_order_then_the_end(self):
         since = self.start_reading()
+        # A screen reader would say every item that takes the focus, on top of the reading.
+        focused = []
+        listener = lambda event: event.detail1 and focused.append(event.source.name)
+        pyatspi.Registry.registerEventListener(listener, "object:state-changed:focused")
         for item in (1, 3):
             self.started(since, BOOK[:item])
             self.assertEqual(book(self.orlavo.tree())[1], item, "the item spoken is highlighted")
         heard = self.recorder.listen(since, len(BOOK) + 1)
         self.assertHeard(heard, BOOK + ["The End"])
+        self.orlavo.keys("Up")
+        self.orlavo.highlighted(len(BOOK) - 2)
+        while GLib.MainContext.default().iteration(False):
+            pass
+        pyatspi.Registry.deregisterEventListener(listener, "object:state-changed:focused")
+        self.assertEqual([name for name in focused if name in BOOK], [BOOK[-2]],
+                         "only the person's own move in the list is announced")
 
     def test_stop_during_an_item_finishes_it_and_highlights_the_next(self):
         since = self.start_reading()

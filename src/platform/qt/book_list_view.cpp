@@ -221,10 +221,17 @@ void BookListView::paintEvent(QPaintEvent* event) {
     }
 }
 
+void BookListView::HighlightQuietly(const QModelIndex& index) {
+    m_quiet = true;
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    m_quiet = false;
+    scrollTo(index);
+}
+
 // QListView would name the row by its stored position, which this view does not keep; the row
 // number is the same thing here.
 void BookListView::AnnounceRow(int row, QAccessible::Event type) {
-    if (QAccessible::isActive()) {
+    if (QAccessible::isActive() && !m_quiet) {
         QAccessibleEvent event(this, type);
         event.setChild(row);
         QAccessible::updateAccessibility(&event);

@@ -21,6 +21,11 @@ class BookListView : public QListView {
     void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
     void doItemsLayout() override;
 
+    // Highlights the row the program reads, making it current, without telling a screen reader
+    // that the focus moved: a screen reader would say each item as it is highlighted, on top of
+    // (or before) Orlavo reading it. The person's own moves are announced as in any list.
+    void HighlightQuietly(const QModelIndex& index);
+
   protected:
     void paintEvent(QPaintEvent* event) override;
     void updateGeometries() override;
@@ -44,6 +49,7 @@ class BookListView : public QListView {
     void AnnounceRow(int row, QAccessible::Event event);
 
     int m_rowHeight = 1;
+    bool m_quiet = false;
 };
 
 }  // namespace orlavo

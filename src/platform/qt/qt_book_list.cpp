@@ -1,14 +1,14 @@
 #include "platform/qt/qt_book_list.h"
 
 #include <QItemSelectionModel>
-#include <QListView>
 
 #include "platform/qt/book_list_model.h"
+#include "platform/qt/book_list_view.h"
 #include "platform/runtime_error.h"
 
 namespace orlavo {
 
-QtBookList::QtBookList(QListView& view, BookListModel& model) : m_view(view), m_model(model) {}
+QtBookList::QtBookList(BookListView& view, BookListModel& model) : m_view(view), m_model(model) {}
 
 void QtBookList::ReplaceItems(BookItems items) {
     m_model.ReplaceItems(std::move(items));
@@ -36,8 +36,7 @@ void QtBookList::Select(std::int32_t position) {
     const QModelIndex index = m_model.index(position);
     // The current item moves with the selection, so the keyboard carries on from the item being
     // read when the person takes over.
-    m_view.selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
-    m_view.scrollTo(index);
+    m_view.HighlightQuietly(index);
 }
 
 void QtBookList::CheckPosition(std::int32_t position) const {

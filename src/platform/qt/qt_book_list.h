@@ -2,16 +2,15 @@
 
 #include "platform/book_list.h"
 
-class QListView;
-
 namespace orlavo {
 
 class BookListModel;
+class BookListView;
 
 // The book list as the program's logic sees it, over a list view and its model.
 class QtBookList : public BookList {
   public:
-    QtBookList(QListView& view, BookListModel& model);
+    QtBookList(BookListView& view, BookListModel& model);
 
     void ReplaceItems(BookItems items) override;
     std::int32_t ListCount() const override;
@@ -22,7 +21,7 @@ class QtBookList : public BookList {
   private:
     void CheckPosition(std::int32_t position) const;
 
-    QListView& m_view;
+    BookListView& m_view;
     BookListModel& m_model;
 };
 

@@ -20,11 +20,11 @@
 
 class QLabel;
 class QLineEdit;
-class QListView;
 
 namespace orlavo {
 
 class BookListModel;
+class BookListView;
 
 class QtMainWindow : public QMainWindow {
     Q_OBJECT
@@ -62,7 +62,7 @@ class QtMainWindow : public QMainWindow {
     // The controls in the order they are created; the window owns them.
     QWidget* m_client;
     QLineEdit* m_txtSource;
-    QListView* m_list1;
+    BookListView* m_list1;
     QLabel* m_label2;
     QLabel* m_label1;
     BookListModel* m_model;
