@@ -104,7 +104,8 @@ void BookLoader::LoadEBook_Click() {
 
     m_services.pathBox.SetText(m_members.SourcePath);
     m_services.list.ReplaceItems(std::move(items));
-    m_services.title.SetCaption(BookTitle(path));
+    m_members.m_bookTitle = BookTitle(path);
+    m_services.title.SetCaption(m_members.m_bookTitle);
     m_services.dialogs.MsgBox(std::string(kLoadedFrom) + "\r\n" + path, MessageStyle::kExclamation,
                               kProgramName);
 }

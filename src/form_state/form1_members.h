@@ -35,6 +35,12 @@ struct Form1Members {
     std::string m_bookLanguage;
     // Counts successful loads, so a reading loop can tell that the book under it was replaced.
     std::uint64_t m_bookGeneration = 0;
+    // The loaded book's title, as shown above the list.
+    std::string m_bookTitle;
+    // How many reading loops run, one inside another, and whether the desktop was last told that
+    // Orlavo is reading (see reading/reading_presence.h).
+    std::int32_t m_readingLoops = 0;
+    bool m_desktopKnowsReading = false;
 };
 
 }  // namespace orlavo

@@ -6,6 +6,7 @@
 #include "form_state/program_texts.h"
 #include "main_window/closing_animation.h"
 #include "platform/runtime_error.h"
+#include "reading/reading_presence.h"
 
 namespace orlavo {
 Form1::Form1(Form1Services services)
@@ -14,7 +15,7 @@ Form1::Form1(Form1Services services)
                {m_services.list, m_services.pathBox, m_services.title, m_services.dialogs,
                 m_services.fileDialog, m_services.files, m_services.app, m_services.background}),
       m_reading(m_members, {m_services.list, m_services.dialogs, m_services.pump, m_services.clock,
-                            m_services.decimalMark}) {
+                            m_services.desktop, m_services.decimalMark}) {
     m_members.Voice = VoiceKeeper(m_services.createVoice, m_services.screenReader);
 }
 
@@ -41,6 +42,11 @@ void Form1::Raise(Event event) {
                 Form_Unload(cancel);
                 break;
             }
+            case Event::kMediaPlay:
+            case Event::kMediaPause:
+            case Event::kMediaPlayPause:
+                MediaKey(event);
+                break;
         }
     } catch (const RuntimeError& error) {
         // The voice failing ("Load Ee Book First" unheard) is told as every voice failure is.
@@ -88,6 +94,18 @@ void Form1::StopOrlavo_Click() {
     m_reading.StopOrlavo_Click();
 }
 
+void Form1::MediaKey(Event key) {
+    const bool reading = IsReading(m_members);
+    const bool play = key == Event::kMediaPlayPause ? !reading : key == Event::kMediaPlay;
+    if (play && !reading) {
+        StartOrlavo_Click();
+    } else if (!play && reading) {
+        StopOrlavo_Click();
+    }
+}
+
+// The desktop forgets Orlavo's media controls and its wish to stay awake with Orlavo's own bus
+// connection, as the process ends; nothing sent now would be sure to leave before it does.
 void Form1::Form_Unload(std::int16_t& cancel) {
     (void)cancel;
     m_members.Voice.Silence();

@@ -10,6 +10,7 @@
 #include "book_loading/book_loader.h"
 #include "form_state/form1_members.h"
 #include "platform/application.h"
+#include "platform/desktop_session.h"
 #include "platform/window_geometry.h"
 #include "reading/reading_commands.h"
 
@@ -27,6 +28,8 @@ struct Form1Services {
     Application& app;
     WindowGeometry& window;
     BackgroundWork& background;
+    // The desktop's media controls and idle timer.
+    DesktopSession& desktop;
     // Makes the voice; raises a RuntimeError that says why when speech is unavailable.
     VoiceKeeper::Factory createVoice;
     // The desktop's decimal mark, for typed line numbers.
@@ -44,6 +47,10 @@ class Form1 {
         kStartOrlavoFromLineClick,
         kStopOrlavoClick,
         kUnload,
+        // The desktop's media controls (a headset's buttons, the lock screen, playerctl).
+        kMediaPlay,
+        kMediaPause,
+        kMediaPlayPause,
     };
 
     explicit Form1(Form1Services services);
@@ -60,6 +67,9 @@ class Form1 {
     void StartOrlavoFromLine_Click();
     void StopOrlavo_Click();
     void Form_Unload(std::int16_t& cancel);
+    // Play starts reading, Pause stops it, and Play-Pause does whichever changes something: a
+    // media key that finds Orlavo already as asked does nothing (no second loop, no Stop box).
+    void MediaKey(Event key);
 
   private:
     // Whether there is a voice to read with; when there is none, a box says why.

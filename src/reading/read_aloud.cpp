@@ -6,6 +6,7 @@
 
 #include "form_state/program_texts.h"
 #include "platform/runtime_error.h"
+#include "reading/reading_presence.h"
 
 namespace orlavo {
 namespace {
@@ -32,6 +33,7 @@ void ReadFromSelection(Form1Members& members, const ReadingServices& services) {
     while (members.StopSpeaking == kFalse) {
         PassingOver383([&] { services.clock.Sleep(kPauseBeforeItemMs); });
         PassingOver383([&] {
+            services.desktop.ShowItem(position, members.m_bookTitle);
             // Read once and handed on: an item may be a whole book on one line.
             std::string text = list.List(position);
             if (!text.empty()) {
@@ -78,6 +80,7 @@ void ReadFromSelection(Form1Members& members, const ReadingServices& services) {
 }  // namespace
 
 void ReadAloud(Form1Members& members, const ReadingServices& services) {
+    ReadingPresence presence(members, services.desktop);
     try {
         ReadFromSelection(members, services);
     } catch (const RuntimeError& error) {
@@ -86,6 +89,7 @@ void ReadAloud(Form1Members& members, const ReadingServices& services) {
             // there, with that item still highlighted so the next start reads it again, and the
             // person is told why at once: silence that looks like a pause would be a failure
             // reported as nothing.
+            presence.End();
             services.dialogs.MsgBox(SpeechUnavailableText(error.what()), MessageStyle::kExclamation,
                                     kProgramName);
         }

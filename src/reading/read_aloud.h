@@ -11,6 +11,7 @@
 #include "form_state/form1_members.h"
 #include "platform/book_list.h"
 #include "platform/clock.h"
+#include "platform/desktop_session.h"
 #include "platform/dialogs.h"
 #include "platform/event_pump.h"
 
@@ -21,6 +22,7 @@ struct ReadingServices {
     Dialogs& dialogs;
     EventPump& pump;
     Clock& clock;
+    DesktopSession& desktop;
     // The desktop's decimal mark for typed line numbers ("." or ",").
     std::string decimalMark = ".";
 };

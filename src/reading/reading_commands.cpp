@@ -4,6 +4,7 @@
 
 #include "form_state/program_texts.h"
 #include "reading/line_number.h"
+#include "reading/reading_presence.h"
 
 namespace orlavo {
 
@@ -54,6 +55,7 @@ void ReadingCommands::StartOrlavoFromLine_Click() {
 
 void ReadingCommands::StopOrlavo_Click() {
     m_members.StopSpeaking = kTrue;
+    TellDesktop(m_members, m_services.desktop);
     m_services.dialogs.MsgBox(kStoppedOnLine + std::to_string(m_members.LinePos),
                               MessageStyle::kExclamation, kProgramName);
 }

@@ -117,7 +117,7 @@ class Loader : public ::testing::Test {
     }
 
     FakePlatform p;
-    Form1 form{{p, p, p, p, p, p, p, p, p, p, p, p.VoiceFactory()}};
+    Form1 form{{p, p, p, p, p, p, p, p, p, p, p, p, p.VoiceFactory()}};
 };
 
 struct LoadCase {

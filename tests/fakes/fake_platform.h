@@ -13,6 +13,7 @@
 #include "platform/background_work.h"
 #include "platform/book_list.h"
 #include "platform/clock.h"
+#include "platform/desktop_session.h"
 #include "platform/dialogs.h"
 #include "platform/event_pump.h"
 #include "platform/file_dialog.h"
@@ -32,7 +33,7 @@ struct ProgramEnded {};
 class FakePlatform : public BookList, public TextBox, public Label, public Dialogs,
                      public FileDialog, public FileReader, public EventPump, public Clock,
                      public Application, public WindowGeometry, public BackgroundWork,
-                     public ScreenReader {
+                     public ScreenReader, public DesktopSession {
     // clang-format on
   public:
     void ReplaceItems(BookItems items) override { m_items = std::move(items), selected = -1; }
@@ -50,6 +51,7 @@ class FakePlatform : public BookList, public TextBox, public Label, public Dialo
     void SetCaption(const std::string& text) override { caption = text; }
     void MsgBox(const std::string& text, MessageStyle, const std::string&) override {
         Note("[" + text + "]");
+        desktop += "!";
     }
     std::string InputBox(const std::string&, const std::string&) override {
         Note("?");
@@ -98,6 +100,11 @@ class FakePlatform : public BookList, public TextBox, public Label, public Dialo
     float ScreenWidth() const override { return screenWidth; }
     void Present() override { Note("<present>"); }
     bool Running() override { return screenReaderOn; }
+    void ShowReading(bool reading) override { desktop += reading ? "P" : "p"; }
+    void ShowItem(std::int32_t at, const std::string& title) override {
+        desktop += std::to_string(at) + title;
+    }
+    void KeepAwake(bool awake) override { desktop += awake ? "A" : "a"; }
 
     // Makes voices that note what is heard (the text, with " @ru" when a language is asked
     // for), or raises voiceFailure while it is set; voiceRoutes holds how each was made.
@@ -159,6 +166,9 @@ class FakePlatform : public BookList, public TextBox, public Label, public Dialo
     std::map<int, std::function<void()>> at;              // what the person chooses at a pump step
     std::int32_t selected = -1;
     std::string path, caption;
+    // What the desktop was told: "A"/"a" kept awake or let go idle, "P"/"p" shown reading or not,
+    // the position and title of each item read, "!" a box shown.
+    std::string desktop;
     std::vector<std::string> answers;  // one for each prompt, then Cancel
     std::vector<std::optional<std::string>> choices;
     std::vector<OpenFileRequest> requests;

@@ -101,7 +101,7 @@ class Form1Test : public ::testing::Test {
     }
 
     FakePlatform p;
-    Form1 form{{p, p, p, p, p, p, p, p, p, p, p, p.VoiceFactory(), ".", &p}};
+    Form1 form{{p, p, p, p, p, p, p, p, p, p, p, p, p.VoiceFactory(), ".", &p}};
 };
 
 // Each start says why, until a sound server comes; a voice that fails while reading is dropped,
@@ -145,6 +145,27 @@ TEST_F(Form1Test, AnErrorInAHandlerIsShownAndOrlavoGoesOn) {
     form.Raise(Event::kStartOrlavoClick);
     EXPECT_EQ(p.Trace(),
               "?[Run-time error '381':\r\n\r\nscripted select fault].a|#1.b|#2.c|.The End");
+}
+
+// Each media key, while Orlavo is idle and chosen at the first pump step while it reads.
+TEST_F(Form1Test, AMediaKeyStartsOrStopsOnlyWhenThatChangesSomething) {
+    using Row = std::tuple<Event, std::string, std::string>;
+    const std::string toTheEnd = ".a|#1.b|#2.c|.The End", stopped = ".a|[You Stoped On Line 0]#1";
+    for (const auto& [key, idle, reading] :
+         {Row(Event::kMediaPlay, toTheEnd, toTheEnd), Row(Event::kMediaPause, "", stopped),
+          Row(Event::kMediaPlayPause, toTheEnd, stopped)}) {
+        for (const bool whileReading : {false, true}) {
+            FakePlatform q;
+            Form1 media{{q, q, q, q, q, q, q, q, q, q, q, q, q.VoiceFactory()}};
+            q.SetItems("abc");
+            q.selected = 0;
+            if (whileReading) {
+                q.at[1] = [&media, pressed = key] { media.Raise(pressed); };
+            }
+            media.Raise(whileReading ? Event::kStartOrlavoClick : key);
+            EXPECT_EQ(q.Trace(), whileReading ? reading : idle) << int(key) << whileReading;
+        }
+    }
 }
 
 TEST_F(Form1Test, ClosingWhileReadingSilencesTheVoiceThenAnimatesThenEnds) {

@@ -19,7 +19,7 @@ namespace {
 
 struct Reader {
     Reader(const std::string& book, std::int32_t selected, const char* mark = ".")
-        : commands(members, {p, p, p, p, mark}) {
+        : commands(members, {p, p, p, p, p, mark}) {
         members.Voice = VoiceKeeper(p.VoiceFactory());
         members.Voice.Ready();
         p.SetItems(book);
@@ -37,6 +37,7 @@ struct ReadCase {
     std::int32_t selected;
     std::string at;  // "2T": sTop chosen at pump step 2 ("S": Start; step 0: before reading)
     std::string trace;
+    std::string desktop;  // what the desktop was told (see FakePlatform::desktop)
     std::string language = "";
 };
 
@@ -54,23 +55,30 @@ TEST_P(Reading, SpeaksFromTheSelectionToTheEndOrTheStop) {
     }
     r.commands.StartOrlavo_Click();
     EXPECT_EQ(r.p.Trace(), c.trace);
+    EXPECT_EQ(r.p.desktop, c.desktop);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Loop, Reading,
     ::testing::Values(
-        ReadCase{"FromTheFirstItem", "abc", 0, "", ".a|#1.b|#2.c|.The End"},
-        ReadCase{"NothingSelectedGivesASilentPass", "ab", -1, "", ".|#0.a|#1.b|.The End"},
-        ReadCase{"FromTheLastItem", "abc", 2, "", ".c|.The End"},
-        ReadCase{"EmptyItemsAreSilentButPaced", "a_c", 0, "", ".a|#1.|#2.c|.The End"},
-        ReadCase{"InTheBooksLanguage", "ab", 0, "", ".a @ru|#1.b @ru|.The End", "ru"},
-        ReadCase{"StopDuringItem1", "abc", 0, "2T", ".a|#1.b|[You Stoped On Line 1]#2"},
-        ReadCase{"StopDuringTheLast", "ab", 0, "2T", ".a|#1.b|[You Stoped On Line 1].The End"},
-        ReadCase{"StopDuringTheSilentPass", "ab", -1, "1T", ".|[You Stoped On Line -1]#0"},
-        ReadCase{"StartClearsAStop", "ab", 0, "0T", "[You Stoped On Line 0].a|#1.b|.The End"},
-        ReadCase{"NestedThenStop", "abcde", 0, "1S3T", ".a|.a|#1.b|[You Stoped On Line 1]#2#3"},
-        ReadCase{"NestedEndsTheBookOuterEndsQuietly", "ab", 0, "1S", ".a|.a|#1.b|.The End"},
-        ReadCase{"EmptyListInTheDesktopsLanguage", "", -1, "", "Load Ee Book First", "ru"}),
+        ReadCase{"FromTheFirstItem", "abc", 0, "", ".a|#1.b|#2.c|.The End", "AP012pa"},
+        ReadCase{"NothingSelectedGivesASilentPass", "ab", -1, "", ".|#0.a|#1.b|.The End",
+                 "AP-101pa"},
+        ReadCase{"FromTheLastItem", "abc", 2, "", ".c|.The End", "AP2pa"},
+        ReadCase{"EmptyItemsAreSilentButPaced", "a_c", 0, "", ".a|#1.|#2.c|.The End", "AP012pa"},
+        ReadCase{"InTheBooksLanguage", "ab", 0, "", ".a @ru|#1.b @ru|.The End", "AP01pa", "ru"},
+        ReadCase{"StopDuringItem1", "abc", 0, "2T", ".a|#1.b|[You Stoped On Line 1]#2", "AP01pa!"},
+        ReadCase{"StopDuringTheLast", "ab", 0, "2T", ".a|#1.b|[You Stoped On Line 1].The End",
+                 "AP01pa!"},
+        ReadCase{"StopDuringTheSilentPass", "ab", -1, "1T", ".|[You Stoped On Line -1]#0",
+                 "AP-1pa!"},
+        ReadCase{"StartClearsAStop", "ab", 0, "0T", "[You Stoped On Line 0].a|#1.b|.The End",
+                 "!AP01pa"},
+        ReadCase{"NestedThenStop", "abcde", 0, "1S3T", ".a|.a|#1.b|[You Stoped On Line 1]#2#3",
+                 "AP001pa!"},
+        ReadCase{"NestedEndsTheBookOuterEndsQuietly", "ab", 0, "1S", ".a|.a|#1.b|.The End",
+                 "AP001pa"},
+        ReadCase{"EmptyListInTheDesktopsLanguage", "", -1, "", "Load Ee Book First", "", "ru"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct ErrorCase {
@@ -82,13 +90,15 @@ struct ErrorCase {
 class ReadingErrors : public ::testing::TestWithParam<ErrorCase> {};
 
 // 383 resumes at the next step; a failing voice is told and dropped; any other error ends
-// reading quietly.
+// reading quietly. Whichever way reading ends, the desktop hears of it, before any box.
 TEST_P(ReadingErrors, PassOver383AndEndQuietlyOnAnyOther) {
     const ErrorCase& c = GetParam();
     Reader r("abc", 0);
     r.p.faults[c.operation] = {c.number, c.onCall};
-    ReadAloud(r.members, {r.p, r.p, r.p, r.p});
+    ReadAloud(r.members, {r.p, r.p, r.p, r.p, r.p});
     EXPECT_EQ(r.p.Trace(), c.trace);
+    const std::string& told = r.p.desktop;
+    EXPECT_EQ(told.substr(told.find('p')), told.ends_with('!') ? "pa!" : "pa") << told;
     EXPECT_EQ(r.members.Voice.HasVoice(),
               std::string(c.operation) != "speak" || c.number == kPassedOver);
 }
@@ -155,7 +165,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Load, start, start from a line and stop at random pump steps and while random items are spoken,
 // loops nested in loops, wired as main.cpp wires them: every loop ends, no unexpected error box
-// shows, and the highlight is on an existing item or on none.
+// shows, the highlight is on an existing item or on none, and the desktop is let go idle at the
+// end.
 TEST(Reentrancy, RandomCommandsAtRandomMomentsNeverBreakOrlavo) {
     using Event = Form1::Event;
     const std::optional<std::string> files[] = {std::nullopt, "/a", "/b", "/c", "/none"};
@@ -166,7 +177,7 @@ TEST(Reentrancy, RandomCommandsAtRandomMomentsNeverBreakOrlavo) {
         FakePlatform p;
         Form1* form = nullptr;
         ChosenCommands commands(p, [&form](Event event) { form->Raise(event); });
-        Form1 form1({p, p, p, p, p, p, commands, p, p, p, p, p.VoiceFactory()});
+        Form1 form1({p, p, p, p, p, p, commands, p, p, p, p, p, p.VoiceFactory()});
         form = &form1;
         p.files = {{"/a", "a,b\r\n\r\n\"c, d\"\ne,f,g\nh\ni,j,k,l"}, {"/b", ""}, {"/c", "x"}};
         p.choices = {"/a"};
@@ -192,6 +203,8 @@ TEST(Reentrancy, RandomCommandsAtRandomMomentsNeverBreakOrlavo) {
         }
         ASSERT_TRUE(healthy) << "seed " << seed;
         ASSERT_EQ(p.Trace().find("[Run-time error"), std::string::npos) << seed << p.Trace();
+        const std::size_t lastTold = p.desktop.find_last_of("Aa");
+        ASSERT_TRUE(lastTold == std::string::npos || p.desktop[lastTold] == 'a') << seed;
     }
 }
 

@@ -1,0 +1,38 @@
+#pragma once
+
+// When the desktop counts Orlavo as reading: from the start of a reading loop until it ends (the
+// book's end, a voice that failed, a load that replaced the book, any other error) or a Stop is
+// chosen, whichever comes first. Meanwhile the media controls show it playing and the desktop is
+// asked not to go idle. Loops nest (a start chosen while reading runs a loop inside the loop), and
+// reading lasts until the outermost one ends. The reading loop and the Stop command report here;
+// the desktop hears of each change once.
+
+#include "form_state/form1_members.h"
+#include "platform/desktop_session.h"
+
+namespace orlavo {
+
+bool IsReading(const Form1Members& members);
+
+// Tells the desktop whether Orlavo is reading, when that changed since it was last told.
+void TellDesktop(Form1Members& members, DesktopSession& desktop);
+
+// One reading loop, from its start to its end.
+class ReadingPresence {
+  public:
+    ReadingPresence(Form1Members& members, DesktopSession& desktop);
+    ~ReadingPresence();
+    ReadingPresence(const ReadingPresence&) = delete;
+    ReadingPresence& operator=(const ReadingPresence&) = delete;
+
+    // Ends the loop's part before it returns: a box that says why reading ended comes after the
+    // desktop was told.
+    void End();
+
+  private:
+    Form1Members& m_members;
+    DesktopSession& m_desktop;
+    bool m_ended = false;
+};
+
+}  // namespace orlavo
