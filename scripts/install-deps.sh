@@ -22,6 +22,7 @@ test_packages=(
     clang libclang-rt-dev clang-format
     locales speech-dispatcher speech-dispatcher-flite
     appstream desktop-file-utils lintian
+    playerctl python3-gi gir1.2-glib-2.0
 )
 
 wanted=("${build_packages[@]}")

@@ -1,6 +1,6 @@
-// Orlavo: reads a plain-text book aloud. Builds the window, the voice and the file services, and
-// hands them to Form1, whose handlers do the work; ChosenCommands decides when each command the
-// person chooses runs.
+// Orlavo: reads a plain-text book aloud. Builds the window, the voice, the file services and the
+// desktop's media controls, and hands them to Form1, whose handlers do the work; ChosenCommands
+// decides when each command the person chooses, on the menu or with a media key, runs.
 
 #include <QApplication>
 #include <QLocale>
@@ -9,6 +9,7 @@
 #include "main_window/chosen_commands.h"
 #include "main_window/form1.h"
 #include "platform/a11y/atspi_screen_reader.h"
+#include "platform/dbus/dbus_desktop_session.h"
 #include "platform/posix/posix_file_reader.h"
 #include "platform/qt/qt_background_work.h"
 #include "platform/qt/qt_file_dialog.h"
@@ -35,22 +36,41 @@ orlavo::Form1::Event EventOf(orlavo::QtMainWindow::Command command) {
     return Event::kUnload;
 }
 
+orlavo::Form1::Event EventOf(orlavo::DBusDesktopSession::Command command) {
+    using Command = orlavo::DBusDesktopSession::Command;
+    using Event = orlavo::Form1::Event;
+    switch (command) {
+        case Command::kPlay:
+            return Event::kMediaPlay;
+        case Command::kPause:
+        case Command::kStop:
+            return Event::kMediaPause;
+        case Command::kPlayPause:
+            return Event::kMediaPlayPause;
+        case Command::kRaise:
+        case Command::kQuit:
+            break;
+    }
+    return Event::kUnload;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
-    orlavo::QtMainWindow window(orlavo::kProgramName);
+    orlavo::QtMainWindow window(orlavo::kProgramName, orlavo::kDesktopEntry);
     orlavo::QtFileDialog fileDialog;
     orlavo::PosixFileReader files;
     orlavo::QtBackgroundWork background;
     // Asked now, so that its answer is in by the time the voice is first made.
     orlavo::AtspiScreenReader screenReader;
+    orlavo::DBusDesktopSession desktop(orlavo::kProgramName, orlavo::kDesktopEntry);
     orlavo::Form1* form = nullptr;
     orlavo::ChosenCommands commands(window.eventPump(),
                                     [&form](orlavo::Form1::Event event) { form->Raise(event); });
     orlavo::Form1 form1({window.bookList(), window.pathBox(), window.titleLabel(), window.dialogs(),
                          fileDialog, files, commands, window.clock(), window.application(),
-                         window.geometry(), background,
+                         window.geometry(), background, desktop,
                          [](orlavo::VoiceRoute route) {
                              return orlavo::CreateSpeechVoice(orlavo::kProgramName, route);
                          },
@@ -58,9 +78,18 @@ int main(int argc, char** argv) {
     form = &form1;
     window.SetCommandHandler(
         [&commands](orlavo::QtMainWindow::Command command) { commands.Choose(EventOf(command)); });
+    desktop.SetCommandHandler([&commands, &window](orlavo::DBusDesktopSession::Command command) {
+        if (command == orlavo::DBusDesktopSession::Command::kRaise) {
+            window.BringToFront();
+        } else {
+            commands.Choose(EventOf(command));
+        }
+    });
     // The window is shown first, so that a message about missing speech appears over it rather
     // than alone somewhere on the screen.
     window.ShowOnScreen();
+    // After the window is up, and in the background: the bus never delays it.
+    desktop.Connect();
     commands.Choose(orlavo::Form1::Event::kLoad);
     return application.exec();
 }

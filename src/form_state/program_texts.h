@@ -8,6 +8,9 @@ namespace orlavo {
 // The program's name: the window's caption, every message box's title, the sound server's name
 // for the voice.
 inline constexpr const char* kProgramName = "Orlavo";
+// The base name of Orlavo's .desktop file (data/), by which the desktop finds its name and icon
+// for the window and the media controls.
+inline constexpr const char* kDesktopEntry = "io.github.orlavo.Orlavo";
 
 // Said when a start command finds no book to read, and after the last item of a book. These are
 // Orlavo's own phrases, spoken in the desktop's language whatever the book's.

@@ -1,10 +1,12 @@
 """The real Orlavo as its users meet it: a book read to the end, stopped, replaced by a file that
 cannot be read, closed while reading, read while the sound server hangs, read by Flite through
-speech-dispatcher, read fast from a line typed the German way; and what a screen reader hears."""
+speech-dispatcher, read fast from a line typed the German way, started and stopped with media keys
+while the screen is kept awake; and what a screen reader hears."""
 
 import os
 import signal
 import subprocess
+import sys
 import time
 import unittest
 
@@ -24,16 +26,23 @@ LONG = ("The old lighthouse keeper climbed the winding stairs every evening to l
 FLITE_BOOK = ["Hello", "Seven silver swans swimming slowly", "A river runs through the valley"]
 
 
+def playerctl(*args):
+    """What playerctl says of Orlavo, as a desktop's media keys and lock screen see it."""
+    return subprocess.run(["playerctl", "--player=orlavo", *args], capture_output=True, text=True,
+                          timeout=10).stdout.strip()
+
+
 class Scenarios(OrlavoTest):
-    def start_reading(self, items=BOOK):
-        """Loads items as a book (unless None), reads from the first; returns the start sample."""
+    def start_reading(self, items=BOOK, start=lambda: None):
+        """Loads items as a book (unless None), reads from the first (start, else the menu's
+        Start); returns the start sample."""
         if items:
             box = self.orlavo.load(self.write_book("first book.txt", items))
             self.assertIn(LOADED, "\n".join(box[1]))
         self.orlavo.keys("Home", "space")
         self.orlavo.highlighted(0)
         since = self.recorder.now()
-        self.orlavo.command("start")
+        start() or self.orlavo.command("start")
         return since
 
     def test_reads_every_item_in_order_then_the_end(self):
@@ -63,6 +72,30 @@ class Scenarios(OrlavoTest):
         self.orlavo.dismiss_box()
         self.orlavo.highlighted(2)
         self.assertHeard(self.recorder.listen(since), BOOK[:2])
+
+    def test_media_keys_read_and_stop_and_the_screen_stays_awake_meanwhile(self):
+        with open(os.path.join(self.folder, "screensaver.log"), "w+") as log:
+            saver = subprocess.Popen([sys.executable, "fake_screensaver.py"], stdout=log)
+            self.addCleanup(lambda: saver.kill() or saver.wait())
+            asked = lambda: log.seek(0) or log.read().splitlines()[1:]
+            deadline = time.monotonic() + 10
+            while not (log.seek(0) or log.read()) or "orlavo" not in playerctl("--list-all"):
+                self.assertLess(time.monotonic(), deadline, "no screen saver or no player")
+                time.sleep(0.1)
+            self.assertEqual(playerctl("status"), "Stopped")
+            since = self.start_reading(start=lambda: playerctl("play") or True)
+            self.started(since, BOOK[:1])
+            self.assertEqual(book(self.orlavo.tree())[1], 1, "the item spoken is highlighted")
+            self.assertEqual(playerctl("status"), "Playing")
+            self.assertEqual(asked(), ["Inhibit\tOrlavo\tReading a book aloud\t7001"])
+            playerctl("stop")
+            self.assertEqual(self.orlavo.message_box(), ("Orlavo", ["You Stoped On Line 1"]))
+            self.assertEqual(playerctl("status"), "Stopped")
+            self.assertEqual(playerctl("metadata", "--format", "{{xesam:title}} {{mpris:trackid}}"),
+                             "first book '/org/orlavo/line/1'")
+            self.assertEqual(asked()[1:], ["UnInhibit\t7001"])
+            self.orlavo.dismiss_box()
+            self.assertHeard(self.recorder.listen(since), BOOK[:2])
 
     def test_a_book_that_cannot_be_loaded_leaves_the_one_before(self):
         kept = self.write_book("kept book.txt", BOOK)

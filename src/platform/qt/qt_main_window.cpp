@@ -50,7 +50,8 @@ void PaintGrey(QWidget& widget) {
 
 }  // namespace
 
-QtMainWindow::QtMainWindow(const std::string& programName, QWidget* parent)
+QtMainWindow::QtMainWindow(const std::string& programName, const std::string& desktopEntry,
+                           QWidget* parent)
     : QMainWindow(parent),
       m_client(new QWidget(this)),
       m_txtSource(new QLineEdit(m_client)),
@@ -66,7 +67,7 @@ QtMainWindow::QtMainWindow(const std::string& programName, QWidget* parent)
     const QString name = QString::fromStdString(programName);
     QCoreApplication::setApplicationName(name);
     QCoreApplication::setApplicationVersion(QStringLiteral(ORLAVO_VERSION));
-    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.orlavo.Orlavo"));
+    QGuiApplication::setDesktopFileName(QString::fromStdString(desktopEntry));
     const QIcon icon = OrlavoIcon();
     QGuiApplication::setWindowIcon(icon);
     setWindowIcon(icon);
@@ -99,6 +100,12 @@ void QtMainWindow::ShowOnScreen() {
     while (!(windowHandle() != nullptr && windowHandle()->isExposed()) && waited.elapsed() < 1000) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     }
+}
+
+void QtMainWindow::BringToFront() {
+    showNormal();
+    raise();
+    activateWindow();
 }
 
 void QtMainWindow::SetCommandHandler(std::function<void(Command)> handler) {

@@ -32,8 +32,10 @@ class QtMainWindow : public QMainWindow {
   public:
     enum class Command { kLoadEBook, kStartOrlavo, kStartOrlavoFromLine, kStopOrlavo, kClose };
 
-    // `programName` is the caption and the name the desktop knows the program by.
-    explicit QtMainWindow(const std::string& programName, QWidget* parent = nullptr);
+    // `programName` is the caption and the name the desktop knows the program by, `desktopEntry`
+    // the base name of its .desktop file.
+    QtMainWindow(const std::string& programName, const std::string& desktopEntry,
+                 QWidget* parent = nullptr);
     ~QtMainWindow() override;
 
     // Hands on each command as it is chosen, and the close request.
@@ -42,6 +44,8 @@ class QtMainWindow : public QMainWindow {
     // Shows the window and waits (a second at most) until the window system has put it on the
     // screen, so that a box shown next is centred over it.
     void ShowOnScreen();
+    // Brings the window up, out of the taskbar if need be, in front of the others.
+    void BringToFront();
 
     BookList& bookList() { return m_bookList; }
     TextBox& pathBox() { return m_pathBox; }

@@ -29,7 +29,7 @@ using namespace std::string_literals;
 
 class QtWindow : public ::testing::Test {
   protected:
-    QtMainWindow window{"Orlavo"};
+    QtMainWindow window{"Orlavo", "io.github.orlavo.Orlavo"};
     QListView& view = *window.findChild<QListView*>(QStringLiteral("List1"));
     BookList& list = window.bookList();
 };

@@ -1,0 +1,151 @@
+#include "platform/dbus/dbus_desktop_session.h"
+
+#include <unistd.h>
+
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusPendingCallWatcher>
+#include <QStringList>
+#include <mutex>
+#include <thread>
+#include <utility>
+
+#include "platform/dbus/mpris_application_adaptor.h"
+#include "platform/dbus/mpris_player_adaptor.h"
+
+namespace orlavo {
+namespace {
+
+const QString kObjectPath = QStringLiteral("/org/mpris/MediaPlayer2");
+const QString kPlayerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
+const QString kBusName = QStringLiteral("org.mpris.MediaPlayer2.orlavo");
+constexpr int kAnswerWithinMs = 3000;
+// RequestName's flag and answer.
+constexpr uint kDoNotQueue = 4;
+constexpr uint kNameTaken = 3;
+
+}  // namespace
+
+// The connecting thread's way back to the session, cut when the session goes first.
+struct DBusDesktopSession::Link {
+    explicit Link(DBusDesktopSession* s) : session(s) {}
+    std::mutex mutex;
+    DBusDesktopSession* session;
+};
+
+DBusDesktopSession::DBusDesktopSession(const std::string& identity, const std::string& desktopEntry)
+    : m_identity(QString::fromStdString(identity)),
+      m_desktopEntry(QString::fromStdString(desktopEntry)),
+      m_link(std::make_shared<Link>(this)),
+      m_inhibitor(m_identity, QStringLiteral("Reading a book aloud")) {
+    new MprisApplicationAdaptor(*this);
+    new MprisPlayerAdaptor(*this);
+}
+
+DBusDesktopSession::~DBusDesktopSession() {
+    const std::lock_guard lock(m_link->mutex);
+    m_link->session = nullptr;
+}
+
+void DBusDesktopSession::SetCommandHandler(std::function<void(Command)> handler) {
+    m_handler = std::move(handler);
+}
+
+// Connecting says hello to the bus and waits for its answer, as long as 25 seconds on a bus that
+// is stuck; the window must not wait with it. The thread is left to end by itself: were Orlavo
+// closed meanwhile, the process ends under it.
+void DBusDesktopSession::Connect() {
+    std::thread([link = m_link] {
+        const QDBusConnection bus = QDBusConnection::sessionBus();
+        const std::lock_guard lock(link->mutex);
+        if (link->session != nullptr && bus.isConnected()) {
+            QMetaObject::invokeMethod(
+                link->session, [session = link->session, bus] { session->Offer(bus); },
+                Qt::QueuedConnection);
+        }
+    }).detach();
+}
+
+void DBusDesktopSession::Offer(const QDBusConnection& bus) {
+    m_bus = bus;
+    m_bus->registerObject(kObjectPath, this, QDBusConnection::ExportAdaptors);
+    RequestName(kBusName, true);
+    m_inhibitor.Use(bus);
+}
+
+// A second Orlavo takes the name with its process number, as media players do.
+void DBusDesktopSession::RequestName(const QString& name, bool orAnInstance) {
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("RequestName"));
+    call << name << kDoNotQueue;
+    auto* watcher = new QDBusPendingCallWatcher(m_bus->asyncCall(call, kAnswerWithinMs), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this, orAnInstance](QDBusPendingCallWatcher* answered) {
+                answered->deleteLater();
+                const QDBusMessage reply = answered->reply();
+                if (orAnInstance && reply.type() == QDBusMessage::ReplyMessage &&
+                    reply.arguments().value(0).toUInt() == kNameTaken) {
+                    RequestName(kBusName + QStringLiteral(".instance%1").arg(getpid()), false);
+                }
+            });
+}
+
+void DBusDesktopSession::Choose(Command command) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, command] {
+            if (m_handler) {
+                m_handler(command);
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+QString DBusDesktopSession::PlaybackStatus() const {
+    return m_reading ? QStringLiteral("Playing") : QStringLiteral("Stopped");
+}
+
+QVariantMap DBusDesktopSession::Metadata() const {
+    const QString track = m_position < 0
+                              ? QStringLiteral("/org/mpris/MediaPlayer2/TrackList/NoTrack")
+                              : QStringLiteral("/org/orlavo/line/%1").arg(m_position);
+    QVariantMap metadata{
+        {QStringLiteral("mpris:trackid"), QVariant::fromValue(QDBusObjectPath(track))}};
+    if (!m_bookTitle.isEmpty()) {
+        metadata.insert(QStringLiteral("xesam:title"), m_bookTitle);
+    }
+    return metadata;
+}
+
+void DBusDesktopSession::ShowReading(bool reading) {
+    if (std::exchange(m_reading, reading) != reading) {
+        Changed(QStringLiteral("PlaybackStatus"), PlaybackStatus());
+    }
+}
+
+void DBusDesktopSession::ShowItem(std::int32_t position, const std::string& bookTitle) {
+    const QString title = QString::fromStdString(bookTitle);
+    if (position != m_position || title != m_bookTitle) {
+        m_position = position;
+        m_bookTitle = title;
+        Changed(QStringLiteral("Metadata"), Metadata());
+    }
+}
+
+void DBusDesktopSession::KeepAwake(bool awake) {
+    m_inhibitor.Hold(awake);
+}
+
+void DBusDesktopSession::Changed(const QString& property, const QVariant& value) {
+    if (!m_bus) {
+        return;
+    }
+    QDBusMessage signal =
+        QDBusMessage::createSignal(kObjectPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+                                   QStringLiteral("PropertiesChanged"));
+    signal << kPlayerInterface << QVariantMap{{property, value}} << QStringList();
+    m_bus->send(signal);
+}
+
+}  // namespace orlavo

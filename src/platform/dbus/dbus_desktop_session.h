@@ -1,0 +1,70 @@
+#pragma once
+
+// The desktop around the window, over the session bus: Orlavo offers itself as a media player
+// (MPRIS, org.mpris.MediaPlayer2.orlavo: a headset's buttons, the lock screen's controls,
+// playerctl) and asks the desktop not to go idle while it reads. It only translates: when Orlavo
+// counts as reading is the reading logic's to say, and the commands that come in go to the
+// handler main.cpp sets, from the window's event loop as menu commands do. Nothing here waits on
+// the bus: it is reached from a thread of its own, every call is asynchronous, and without a
+// session bus nothing happens at all.
+
+#include <QDBusConnection>
+#include <QObject>
+#include <QString>
+#include <QVariantMap>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/dbus/dbus_idle_inhibitor.h"
+#include "platform/desktop_session.h"
+
+namespace orlavo {
+
+class DBusDesktopSession : public QObject, public DesktopSession {
+    Q_OBJECT
+
+  public:
+    enum class Command { kPlay, kPause, kPlayPause, kStop, kRaise, kQuit };
+
+    // `identity` is the name media controls show, `desktopEntry` the base name of the .desktop
+    // file they find the icon through.
+    DBusDesktopSession(const std::string& identity, const std::string& desktopEntry);
+    ~DBusDesktopSession() override;
+
+    void SetCommandHandler(std::function<void(Command)> handler);
+    // Connects to the session bus in the background, then offers the player there.
+    void Connect();
+
+    void ShowReading(bool reading) override;
+    void ShowItem(std::int32_t position, const std::string& bookTitle) override;
+    void KeepAwake(bool awake) override;
+
+    // For the adaptors. A command is handed on from the event loop once the bus has its answer,
+    // so a caller never waits for the reading it starts.
+    void Choose(Command command);
+    QString Identity() const { return m_identity; }
+    QString DesktopEntry() const { return m_desktopEntry; }
+    QString PlaybackStatus() const;
+    QVariantMap Metadata() const;
+
+  private:
+    struct Link;
+
+    void Offer(const QDBusConnection& bus);
+    void RequestName(const QString& name, bool orAnInstance);
+    void Changed(const QString& property, const QVariant& value);
+
+    QString m_identity;
+    QString m_desktopEntry;
+    std::function<void(Command)> m_handler;
+    std::shared_ptr<Link> m_link;
+    std::optional<QDBusConnection> m_bus;
+    DBusIdleInhibitor m_inhibitor;
+    bool m_reading = false;
+    std::int32_t m_position = -1;
+    QString m_bookTitle;
+};
+
+}  // namespace orlavo

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QDBusAbstractAdaptor>
+#include <QDBusObjectPath>
+#include <QVariantMap>
+
+namespace orlavo {
+
+class DBusDesktopSession;
+
+// org.mpris.MediaPlayer2.Player: whether Orlavo reads, what, and starting and stopping it. A book
+// has no tracks to skip to and no position to seek to, so those commands do nothing.
+class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2.Player")
+    Q_PROPERTY(QString PlaybackStatus READ playbackStatus)
+    Q_PROPERTY(QVariantMap Metadata READ metadata)
+    Q_PROPERTY(double Rate READ one)
+    Q_PROPERTY(double MinimumRate READ one)
+    Q_PROPERTY(double MaximumRate READ one)
+    Q_PROPERTY(double Volume READ one)
+    Q_PROPERTY(qlonglong Position READ position)
+    Q_PROPERTY(bool CanGoNext READ no)
+    Q_PROPERTY(bool CanGoPrevious READ no)
+    Q_PROPERTY(bool CanSeek READ no)
+    Q_PROPERTY(bool CanPlay READ yes)
+    Q_PROPERTY(bool CanPause READ yes)
+    Q_PROPERTY(bool CanControl READ yes)
+
+  public:
+    explicit MprisPlayerAdaptor(DBusDesktopSession& session);
+
+    QString playbackStatus() const;
+    QVariantMap metadata() const;
+    double one() const { return 1.0; }
+    qlonglong position() const { return 0; }
+    bool yes() const { return true; }
+    bool no() const { return false; }
+
+  public Q_SLOTS:
+    void Play();
+    void Pause();
+    void PlayPause();
+    void Stop();
+    void Next() {}
+    void Previous() {}
+    void Seek(qlonglong) {}
+    void SetPosition(const QDBusObjectPath&, qlonglong) {}
+    void OpenUri(const QString&) {}
+
+  Q_SIGNALS:
+    void Seeked(qlonglong position);
+
+  private:
+    DBusDesktopSession& m_session;
+};
+
+}  // namespace orlavo
