@@ -4,7 +4,8 @@
 // reads the book list aloud from the selected item, one item at a time, highlighting each while
 // it is spoken, and lets pending window commands run between items so Stop (or anything else on
 // the menu) can reach it. It never passes an error to its caller: a voice that fails during an
-// item ends reading with a box that says why; any other error ends it quietly.
+// item ends reading with a box that says why; any other error ends it quietly. The desktop hears
+// when it starts and ends and which item it reads (reading_presence.h).
 
 #include <string>
 
