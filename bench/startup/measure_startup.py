@@ -75,8 +75,8 @@ def main():
     medians = {p: statistics.median(t) * 1000 for p, t in times.items()}
     for program, median in medians.items():
         spread = [round(t * 1000) for t in sorted(times[program])]
-        print(f"{os.path.basename(program)}: median {median:.0f} ms, runs {spread}")
-    print(f"Orlavo / bare window: {medians[orlavo] / medians[hello]:.2f} x")
+        print(f"{program}: median {median:.0f} ms, runs {spread}")
+    print(f"{orlavo} / {hello}: {medians[orlavo] / medians[hello]:.2f} x")
 
 
 if __name__ == "__main__":
