@@ -47,8 +47,8 @@ orlavo::Form1::Event EventOf(orlavo::DBusDesktopSession::Command command) {
             return Event::kMediaPause;
         case Command::kPlayPause:
             return Event::kMediaPlayPause;
-        case Command::kRaise:
         case Command::kQuit:
+        case Command::kRaise:  // the window's own business, never chosen
             break;
     }
     return Event::kUnload;
