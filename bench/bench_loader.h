@@ -52,7 +52,15 @@ struct BenchLoader {
     PosixFileReader files;
     Form1Members members;
     QtBackgroundWork background;
-    BookLoader loader{members, {list, fakes, fakes, fakes, dialog, files, fakes, background}};
+    BookLoader loader{members,
+                      {.list = list,
+                       .pathBox = fakes,
+                       .title = fakes,
+                       .dialogs = fakes,
+                       .fileDialog = dialog,
+                       .files = files,
+                       .app = fakes,
+                       .background = background}};
 };
 
 }  // namespace orlavo::bench

@@ -68,13 +68,24 @@ int main(int argc, char** argv) {
     orlavo::Form1* form = nullptr;
     orlavo::ChosenCommands commands(window.eventPump(),
                                     [&form](orlavo::Form1::Event event) { form->Raise(event); });
-    orlavo::Form1 form1({window.bookList(), window.pathBox(), window.titleLabel(), window.dialogs(),
-                         fileDialog, files, commands, window.clock(), window.application(),
-                         window.geometry(), background, desktop,
-                         [](orlavo::VoiceRoute route) {
-                             return orlavo::CreateSpeechVoice(orlavo::kProgramName, route);
-                         },
-                         QLocale::system().decimalPoint().toStdString(), &screenReader});
+    orlavo::Form1 form1({.list = window.bookList(),
+                         .pathBox = window.pathBox(),
+                         .title = window.titleLabel(),
+                         .dialogs = window.dialogs(),
+                         .fileDialog = fileDialog,
+                         .files = files,
+                         .pump = commands,
+                         .clock = window.clock(),
+                         .app = window.application(),
+                         .window = window.geometry(),
+                         .background = background,
+                         .desktop = desktop,
+                         .createVoice =
+                             [](orlavo::VoiceRoute route) {
+                                 return orlavo::CreateSpeechVoice(orlavo::kProgramName, route);
+                             },
+                         .decimalMark = QLocale::system().decimalPoint().toStdString(),
+                         .screenReader = &screenReader});
     form = &form1;
     window.SetCommandHandler(
         [&commands](orlavo::QtMainWindow::Command command) { commands.Choose(EventOf(command)); });

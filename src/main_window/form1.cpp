@@ -11,11 +11,21 @@
 namespace orlavo {
 Form1::Form1(Form1Services services)
     : m_services(std::move(services)),
-      m_loader(m_members,
-               {m_services.list, m_services.pathBox, m_services.title, m_services.dialogs,
-                m_services.fileDialog, m_services.files, m_services.app, m_services.background}),
-      m_reading(m_members, {m_services.list, m_services.dialogs, m_services.pump, m_services.clock,
-                            m_services.desktop, m_services.decimalMark}) {
+      m_loader(m_members, {.list = m_services.list,
+                           .pathBox = m_services.pathBox,
+                           .title = m_services.title,
+                           .dialogs = m_services.dialogs,
+                           .fileDialog = m_services.fileDialog,
+                           .files = m_services.files,
+                           .app = m_services.app,
+                           .background = m_services.background}),
+      m_reading(m_members,
+                {.list = m_services.list,
+                 .dialogs = m_services.dialogs,
+                 .pump = m_services.pump,
+                 .clock = m_services.clock,
+                 .desktop = m_services.desktop},
+                m_services.decimalMark) {
     m_members.Voice = VoiceKeeper(m_services.createVoice, m_services.screenReader);
 }
 

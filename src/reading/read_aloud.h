@@ -24,8 +24,6 @@ struct ReadingServices {
     EventPump& pump;
     Clock& clock;
     DesktopSession& desktop;
-    // The desktop's decimal mark for typed line numbers ("." or ",").
-    std::string decimalMark = ".";
 };
 
 inline constexpr int kPauseBeforeItemMs = 100;

@@ -8,8 +8,9 @@
 
 namespace orlavo {
 
-ReadingCommands::ReadingCommands(Form1Members& members, ReadingServices services)
-    : m_members(members), m_services(services) {}
+ReadingCommands::ReadingCommands(Form1Members& members, ReadingServices services,
+                                 std::string decimalMark)
+    : m_members(members), m_services(services), m_decimalMark(std::move(decimalMark)) {}
 
 void ReadingCommands::StartOrlavo_Click() {
     if (m_services.list.ListCount() == 0) {
@@ -29,7 +30,7 @@ void ReadingCommands::StartOrlavoFromLine_Click() {
     bool numeric = false;
     while (!numeric) {
         answer = m_services.dialogs.InputBox(kEnterLinePrompt, kProgramName);
-        numeric = IsNumeric(answer, m_services.decimalMark);
+        numeric = IsNumeric(answer, m_decimalMark);
         if (!numeric && answer.empty()) {
             return;  // Cancel, or OK on an empty box: the person changed their mind
         }
@@ -37,7 +38,7 @@ void ReadingCommands::StartOrlavoFromLine_Click() {
 
     // Lines are list positions, so the last line a person can start from is the last item.
     const std::int32_t highest = m_services.list.ListCount() - 1;
-    const double line = TextToDouble(answer, m_services.decimalMark);
+    const double line = TextToDouble(answer, m_decimalMark);
     if (line > highest) {
         m_services.dialogs.MsgBox(kMaxPrefix + std::to_string(highest), MessageStyle::kInformation,
                                   kProgramName);

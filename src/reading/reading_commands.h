@@ -8,7 +8,8 @@ namespace orlavo {
 // The three menu commands that start and stop reading.
 class ReadingCommands {
   public:
-    ReadingCommands(Form1Members& members, ReadingServices services);
+    // decimalMark: the desktop's decimal mark for typed line numbers ("." or ",").
+    ReadingCommands(Form1Members& members, ReadingServices services, std::string decimalMark);
 
     // Reads from the selected item (from the first one when nothing is selected).
     void StartOrlavo_Click();
@@ -20,6 +21,7 @@ class ReadingCommands {
   private:
     Form1Members& m_members;
     ReadingServices m_services;
+    std::string m_decimalMark;
 };
 
 }  // namespace orlavo

@@ -5,10 +5,10 @@
 
 #include <functional>
 #include <map>
-#include <numeric>
 #include <vector>
 
 #include "form_state/voice_keeper.h"
+#include "main_window/form1.h"
 #include "platform/application.h"
 #include "platform/background_work.h"
 #include "platform/book_list.h"
@@ -36,7 +36,10 @@ class FakePlatform : public BookList, public TextBox, public Label, public Dialo
                      public ScreenReader, public DesktopSession {
     // clang-format on
   public:
-    void ReplaceItems(BookItems items) override { m_items = std::move(items), selected = -1; }
+    void ReplaceItems(BookItems items) override {
+        m_items = std::move(items);
+        selected = -1;
+    }
     std::int32_t ListCount() const override { return Call("count", m_items.size()); }
     std::int32_t ListIndex() const override { return Call("index", selected); }
     std::string List(std::int32_t at) const override {
@@ -44,17 +47,17 @@ class FakePlatform : public BookList, public TextBox, public Label, public Dialo
     }
     void Select(std::int32_t at) override {
         selected = Call("select", Checked(at));
-        Note(std::string(1, '#').append(std::to_string(selected)));
+        Note("highlight " + std::to_string(selected));
     }
     void SetText(const std::string& text) override { path = text.substr(0, text.find('\0')); }
     std::string Text() const override { return path; }
     void SetCaption(const std::string& text) override { caption = text; }
     void MsgBox(const std::string& text, MessageStyle, const std::string&) override {
-        Note("[" + text + "]");
-        desktop += "!";
+        Note("box: " + text);
+        Tell("box");
     }
     std::string InputBox(const std::string&, const std::string&) override {
-        Note("?");
+        Note("prompt");
         return m_answered < answers.size() ? answers[m_answered++] : "";
     }
     std::optional<std::string> GetOpenFileName(const OpenFileRequest& request) override {
@@ -62,24 +65,26 @@ class FakePlatform : public BookList, public TextBox, public Label, public Dialo
         return m_chosen < choices.size() ? choices[m_chosen++] : std::nullopt;
     }
     std::string ReadAll(const std::string& file, std::size_t, ReadProgress&) override {
-        return Call("read", files.contains(file)) ? files.at(file)
-                                                  : throw RuntimeError(kFileNotFound, "No file.");
+        if (!Call("read", files.contains(file))) {
+            throw RuntimeError(kFileNotFound, "No file.");
+        }
+        return files.at(file);
     }
     // Runs what is chosen at this step, counted from 1 over the whole test.
     void DoEvents() override {
-        Note(Call("pump", std::string("|")));
+        Note(Call("pump", std::string("pump")));
         if (auto command = at.extract(++steps)) {
             command.mapped()();
         }
     }
-    void Sleep(int) override { Note(Call("sleep", std::string("."))); }
+    void Sleep(int) override { Note(Call("sleep", std::string("pause"))); }
     // Runs the job at once, or, while stalledRead is set, waits on it in steps of a quarter
     // second without running it, as for a file on a share that stopped answering.
     bool Run(std::function<void()> job, const KeepWaiting& keepWaiting) override {
         for (std::chrono::milliseconds waited{0}; stalledRead;
              waited += std::chrono::milliseconds(250)) {
             if (!keepWaiting(waited) || waited.count() > 60000) {
-                Note("<gave up after " + std::to_string(waited.count()) + " ms>");
+                Note("gave up after " + std::to_string(waited.count()) + " ms");
                 return false;
             }
         }
@@ -98,31 +103,56 @@ class FakePlatform : public BookList, public TextBox, public Label, public Dialo
     void SetWidth(float twips) override { width = Sized(twips); }
     void SetHeight(float twips) override { height = Sized(twips); }
     float ScreenWidth() const override { return screenWidth; }
-    void Present() override { Note("<present>"); }
+    void Present() override { Note("present"); }
     bool Running() override { return screenReaderOn; }
-    void ShowReading(bool reading) override { desktop += reading ? "P" : "p"; }
+    void ShowReading(bool reading) override { Tell(reading ? "reading" : "not reading"); }
     void ShowItem(std::int32_t at, const std::string& title) override {
-        desktop += std::to_string(at) + title;
+        Tell("item " + std::to_string(at) + (title.empty() ? "" : " of " + title));
     }
-    void KeepAwake(bool awake) override { desktop += awake ? "A" : "a"; }
+    void KeepAwake(bool awake) override { Tell(awake ? "awake" : "idle"); }
 
-    // Makes voices that note what is heard (the text, with " @ru" when a language is asked
+    // Makes voices that note what is heard ("say a", "say a in ru" when a language is asked
     // for), or raises voiceFailure while it is set; voiceRoutes holds how each was made.
     VoiceKeeper::Factory VoiceFactory() {
         struct FakeVoice : Voice {
             explicit FakeVoice(const FakePlatform& platform) : p(platform) {}
             void Prepare() override { p.Call("prepare", 0); }
             void Speak(std::string text, std::string_view language) override {
-                p.Note(p.Call("speak", language.empty() ? text : text + " @" += language));
+                const std::string heard = "say " + text;
+                p.Note(p.Call("speak", language.empty() ? heard : heard + " in " += language));
             }
-            void Silence() override { p.Note("<silence>"); }
+            void Silence() override { p.Note("silence"); }
             const FakePlatform& p;
         };
         return [this](VoiceRoute route) -> std::unique_ptr<Voice> {
-            return voiceFailure ? throw *voiceFailure
-                                : (++voicesMade, voiceRoutes.push_back(route),
-                                   std::make_unique<FakeVoice>(*this));
+            if (voiceFailure) {
+                throw *voiceFailure;
+            }
+            ++voicesMade;
+            voiceRoutes.push_back(route);
+            return std::make_unique<FakeVoice>(*this);
         };
+    }
+    // Every service of the window from this fake; pump stands in for its own when given (the
+    // program's ChosenCommands, say).
+    Form1Services WindowServices(EventPump* pump = nullptr) {
+        return {.list = *this,
+                .pathBox = *this,
+                .title = *this,
+                .dialogs = *this,
+                .fileDialog = *this,
+                .files = *this,
+                .pump = pump != nullptr ? *pump : *this,
+                .clock = *this,
+                .app = *this,
+                .window = *this,
+                .background = *this,
+                .desktop = *this,
+                .createVoice = VoiceFactory(),
+                .screenReader = this};
+    }
+    ReadingServices ReadingServicesOf() {
+        return {.list = *this, .dialogs = *this, .pump = *this, .clock = *this, .desktop = *this};
     }
     // One item for each letter, "_" an empty one.
     void SetItems(const std::string& letters) {
@@ -138,11 +168,12 @@ class FakePlatform : public BookList, public TextBox, public Label, public Dialo
         }
         return items;
     }
-    // What the person saw and heard, in order: an item spoken as its text, "#n" a selection,
-    // "." a pause, "|" a pump step, "?" a prompt, "[text]" a box, "<silence>", "<present>".
-    std::string Trace() const {
-        return std::accumulate(journal.begin(), journal.end(), std::string());
-    }
+    // What the person saw and heard, in order, one event after another: "say a", "highlight 1",
+    // "pause", "pump" (a pump step), "prompt", "box: text", "silence", "present".
+    std::string Trace() const { return Joined(journal); }
+    // What the desktop was told: "awake" / "idle", "reading" / "not reading", "item 1" (of its
+    // title, when it has one) and, to order them against it, "box" when a box was shown.
+    std::string Desktop() const { return Joined(told); }
     // Counts a call of the operation and raises its scripted error when this is the call.
     template <typename T>
     T Call(const std::string& operation, T result) const {
@@ -157,8 +188,10 @@ class FakePlatform : public BookList, public TextBox, public Label, public Dialo
         return result;
     }
     void Note(const std::string& what) const { journal.push_back(what); }
+    void Tell(const std::string& what) { told.push_back(what); }
 
     mutable std::vector<std::string> journal;
+    std::vector<std::string> told;
     // By operation ("speak", "select", "pump", ...): the error number and which call, counted
     // from 1 over the whole test, raises it.
     std::map<std::string, std::pair<int, int>> faults;
@@ -166,9 +199,6 @@ class FakePlatform : public BookList, public TextBox, public Label, public Dialo
     std::map<int, std::function<void()>> at;              // what the person chooses at a pump step
     std::int32_t selected = -1;
     std::string path, caption;
-    // What the desktop was told: "A"/"a" kept awake or let go idle, "P"/"p" shown reading or not,
-    // the position and title of each item read, "!" a box shown.
-    std::string desktop;
     std::vector<std::string> answers;  // one for each prompt, then Cancel
     std::vector<std::optional<std::string>> choices;
     std::vector<OpenFileRequest> requests;
@@ -184,12 +214,23 @@ class FakePlatform : public BookList, public TextBox, public Label, public Dialo
 
   private:
     std::int32_t Checked(std::int32_t at) const {
-        return at >= 0 && at < m_items.size()
-                   ? at
-                   : throw RuntimeError(kInvalidListPosition, "Invalid property array index");
+        if (at < 0 || at >= m_items.size()) {
+            throw RuntimeError(kInvalidListPosition, "Invalid property array index");
+        }
+        return at;
     }
     float Sized(float twips) const {
-        return twips < minimumSize ? throw RuntimeError(kInvalidArgument, "refused") : twips;
+        if (twips < minimumSize) {
+            throw RuntimeError(kInvalidArgument, "refused");
+        }
+        return twips;
+    }
+    static std::string Joined(const std::vector<std::string>& events) {
+        std::string joined;
+        for (const std::string& event : events) {
+            joined += (joined.empty() ? "" : "; ") + event;
+        }
+        return joined;
     }
 
     BookItems m_items;

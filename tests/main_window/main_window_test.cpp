@@ -82,7 +82,7 @@ TEST(ClosingAnimation, SlidesUntilTheTopEdgeHasPassedTheScreenWidth) {
         std::tie(window.top, window.screenWidth, window.minimumSize, window.canMove) =
             std::tuple(c.top, c.screenWidth, c.minimumSize, c.canMove);
         RunClosingAnimation(window);
-        EXPECT_EQ(std::count(window.journal.begin(), window.journal.end(), "<present>"), c.passes);
+        EXPECT_EQ(std::count(window.journal.begin(), window.journal.end(), "present"), c.passes);
         EXPECT_EQ(std::pair(window.top, window.width), std::pair(c.finalTop, c.finalWidth))
             << c.top;
     }
@@ -90,7 +90,7 @@ TEST(ClosingAnimation, SlidesUntilTheTopEdgeHasPassedTheScreenWidth) {
 
 const char* kNoServer = "No sound server is running.";
 const std::string kUnavailable =
-    "[Speech is unavailable, so Orlavo cannot read aloud.\r\n\r\n" + std::string(kNoServer) + "]";
+    "box: Speech is unavailable, so Orlavo cannot read aloud.\r\n\r\n" + std::string(kNoServer);
 
 class Form1Test : public ::testing::Test {
   protected:
@@ -101,7 +101,7 @@ class Form1Test : public ::testing::Test {
     }
 
     FakePlatform p;
-    Form1 form{{p, p, p, p, p, p, p, p, p, p, p, p, p.VoiceFactory(), ".", &p}};
+    Form1 form{p.WindowServices()};
 };
 
 // Each start says why, until a sound server comes; a voice that fails while reading is dropped,
@@ -119,9 +119,11 @@ TEST_F(Form1Test, WithoutAVoiceEachStartSaysWhyAndTheNextOneMakesAVoice) {
     form.Raise(Event::kStartOrlavoClick);
     p.voiceFailure.reset();
     form.Raise(Event::kStartOrlavoClick);
-    EXPECT_EQ(p.Trace(), kUnavailable + kUnavailable + ".a|#1.[" +
-                             SpeechUnavailableText("scripted speak fault") + "]" + kUnavailable +
-                             ".b|#2.c|.The End");
+    EXPECT_EQ(p.Trace(),
+              kUnavailable + "; " + kUnavailable +
+                  "; pause; say a; pump; highlight 1; pause; box: " +
+                  SpeechUnavailableText("scripted speak fault") + "; " + kUnavailable +
+                  "; pause; say b; pump; highlight 2; pause; say c; pump; pause; say The End");
     EXPECT_EQ(p.voicesMade, 2);
 }
 
@@ -143,20 +145,25 @@ TEST_F(Form1Test, AnErrorInAHandlerIsShownAndOrlavoGoesOn) {
     p.answers = {"1"};
     form.Raise(Event::kStartOrlavoFromLineClick);
     form.Raise(Event::kStartOrlavoClick);
-    EXPECT_EQ(p.Trace(),
-              "?[Run-time error '381':\r\n\r\nscripted select fault].a|#1.b|#2.c|.The End");
+    EXPECT_EQ(
+        p.Trace(),
+        "prompt; box: Run-time error '381':\r\n\r\nscripted select fault; pause; say a; pump; "
+        "highlight 1; pause; say b; pump; highlight 2; pause; say c; pump; pause; say The End");
 }
 
 // Each media key, while Orlavo is idle and chosen at the first pump step while it reads.
 TEST_F(Form1Test, AMediaKeyStartsOrStopsOnlyWhenThatChangesSomething) {
     using Row = std::tuple<Event, std::string, std::string>;
-    const std::string toTheEnd = ".a|#1.b|#2.c|.The End", stopped = ".a|[You Stoped On Line 0]#1";
+    const std::string toTheEnd =
+        "pause; say a; pump; highlight 1; pause; say b; pump; highlight 2; pause; say c; pump; "
+        "pause; say The End";
+    const std::string stopped = "pause; say a; pump; box: You Stoped On Line 0; highlight 1";
     for (const auto& [key, idle, reading] :
          {Row(Event::kMediaPlay, toTheEnd, toTheEnd), Row(Event::kMediaPause, "", stopped),
           Row(Event::kMediaPlayPause, toTheEnd, stopped)}) {
         for (const bool whileReading : {false, true}) {
             FakePlatform q;
-            Form1 media{{q, q, q, q, q, q, q, q, q, q, q, q, q.VoiceFactory()}};
+            Form1 media{q.WindowServices()};
             q.SetItems("abc");
             q.selected = 0;
             if (whileReading) {
@@ -173,7 +180,8 @@ TEST_F(Form1Test, ClosingWhileReadingSilencesTheVoiceThenAnimatesThenEnds) {
     p.at[1] = [this] { form.Raise(Event::kUnload); };
     EXPECT_THROW(form.Raise(Event::kStartOrlavoClick), ProgramEnded);
     const std::string trace = p.Trace();
-    EXPECT_TRUE(trace.starts_with(".a|<silence><present>") && trace.ends_with("<present>"))
+    EXPECT_TRUE(trace.starts_with("pause; say a; pump; silence; present") &&
+                trace.ends_with("present"))
         << trace;
     EXPECT_GT(p.top, p.screenWidth);
 }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <clocale>
 #include <random>
 #include <tuple>
@@ -19,7 +20,7 @@ namespace {
 
 struct Reader {
     Reader(const std::string& book, std::int32_t selected, const char* mark = ".")
-        : commands(members, {p, p, p, p, p, mark}) {
+        : commands(members, p.ReadingServicesOf(), mark) {
         members.Voice = VoiceKeeper(p.VoiceFactory());
         members.Voice.Ready();
         p.SetItems(book);
@@ -35,9 +36,10 @@ struct ReadCase {
     const char* name;
     std::string book;
     std::int32_t selected;
-    std::string at;  // "2T": sTop chosen at pump step 2 ("S": Start; step 0: before reading)
+    // The commands the person chooses: at which pump step ("0": before reading), start or stop.
+    std::vector<std::pair<int, std::string>> chosen;
     std::string trace;
-    std::string desktop;  // what the desktop was told (see FakePlatform::desktop)
+    std::string desktop;  // what the desktop was told (see FakePlatform::Desktop)
     std::string language = "";
 };
 
@@ -47,38 +49,105 @@ TEST_P(Reading, SpeaksFromTheSelectionToTheEndOrTheStop) {
     const ReadCase& c = GetParam();
     Reader r(c.book, c.selected);
     r.members.m_bookLanguage = c.language;
-    for (std::size_t i = 0; i < c.at.size(); i += 2) {
-        auto click = [&r, start = c.at[i + 1] == 'S'] {
-            start ? r.commands.StartOrlavo_Click() : r.commands.StopOrlavo_Click();
+    for (const auto& [step, command] : c.chosen) {
+        const auto click = [&r, start = command == "start"] {
+            if (start) {
+                r.commands.StartOrlavo_Click();
+            } else {
+                r.commands.StopOrlavo_Click();
+            }
         };
-        c.at[i] == '0' ? click() : void(r.p.at[c.at[i] - '0'] = click);
+        if (step == 0) {
+            click();
+        } else {
+            r.p.at[step] = click;
+        }
     }
     r.commands.StartOrlavo_Click();
     EXPECT_EQ(r.p.Trace(), c.trace);
-    EXPECT_EQ(r.p.desktop, c.desktop);
+    EXPECT_EQ(r.p.Desktop(), c.desktop);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Loop, Reading,
     ::testing::Values(
-        ReadCase{"FromTheFirstItem", "abc", 0, "", ".a|#1.b|#2.c|.The End", "AP012pa"},
-        ReadCase{"NothingSelectedGivesASilentPass", "ab", -1, "", ".|#0.a|#1.b|.The End",
-                 "AP-101pa"},
-        ReadCase{"FromTheLastItem", "abc", 2, "", ".c|.The End", "AP2pa"},
-        ReadCase{"EmptyItemsAreSilentButPaced", "a_c", 0, "", ".a|#1.|#2.c|.The End", "AP012pa"},
-        ReadCase{"InTheBooksLanguage", "ab", 0, "", ".a @ru|#1.b @ru|.The End", "AP01pa", "ru"},
-        ReadCase{"StopDuringItem1", "abc", 0, "2T", ".a|#1.b|[You Stoped On Line 1]#2", "AP01pa!"},
-        ReadCase{"StopDuringTheLast", "ab", 0, "2T", ".a|#1.b|[You Stoped On Line 1].The End",
-                 "AP01pa!"},
-        ReadCase{"StopDuringTheSilentPass", "ab", -1, "1T", ".|[You Stoped On Line -1]#0",
-                 "AP-1pa!"},
-        ReadCase{"StartClearsAStop", "ab", 0, "0T", "[You Stoped On Line 0].a|#1.b|.The End",
-                 "!AP01pa"},
-        ReadCase{"NestedThenStop", "abcde", 0, "1S3T", ".a|.a|#1.b|[You Stoped On Line 1]#2#3",
-                 "AP001pa!"},
-        ReadCase{"NestedEndsTheBookOuterEndsQuietly", "ab", 0, "1S", ".a|.a|#1.b|.The End",
-                 "AP001pa"},
-        ReadCase{"EmptyListInTheDesktopsLanguage", "", -1, "", "Load Ee Book First", "", "ru"}),
+        ReadCase{"FromTheFirstItem",
+                 "abc",
+                 0,
+                 {},
+                 "pause; say a; pump; highlight 1; pause; say b; pump; highlight 2; pause; say c; "
+                 "pump; pause; say The End",
+                 "awake; reading; item 0; item 1; item 2; not reading; idle"},
+        ReadCase{"NothingSelectedGivesASilentPass",
+                 "ab",
+                 -1,
+                 {},
+                 "pause; pump; highlight 0; pause; say a; pump; highlight 1; pause; say b; pump; "
+                 "pause; say The End",
+                 "awake; reading; item -1; item 0; item 1; not reading; idle"},
+        ReadCase{"FromTheLastItem",
+                 "abc",
+                 2,
+                 {},
+                 "pause; say c; pump; pause; say The End",
+                 "awake; reading; item 2; not reading; idle"},
+        ReadCase{"EmptyItemsAreSilentButPaced",
+                 "a_c",
+                 0,
+                 {},
+                 "pause; say a; pump; highlight 1; pause; pump; highlight 2; pause; say c; pump; "
+                 "pause; say The End",
+                 "awake; reading; item 0; item 1; item 2; not reading; idle"},
+        ReadCase{
+            "InTheBooksLanguage",
+            "ab",
+            0,
+            {},
+            "pause; say a in ru; pump; highlight 1; pause; say b in ru; pump; pause; say The End",
+            "awake; reading; item 0; item 1; not reading; idle",
+            "ru"},
+        ReadCase{"StopDuringItem1",
+                 "abc",
+                 0,
+                 {{2, "stop"}},
+                 "pause; say a; pump; highlight 1; pause; say b; pump; box: You Stoped On Line 1; "
+                 "highlight 2",
+                 "awake; reading; item 0; item 1; not reading; idle; box"},
+        ReadCase{"StopDuringTheLast",
+                 "ab",
+                 0,
+                 {{2, "stop"}},
+                 "pause; say a; pump; highlight 1; pause; say b; pump; box: You Stoped On Line 1; "
+                 "pause; say The End",
+                 "awake; reading; item 0; item 1; not reading; idle; box"},
+        ReadCase{"StopDuringTheSilentPass",
+                 "ab",
+                 -1,
+                 {{1, "stop"}},
+                 "pause; pump; box: You Stoped On Line -1; highlight 0",
+                 "awake; reading; item -1; not reading; idle; box"},
+        ReadCase{"StartClearsAStop",
+                 "ab",
+                 0,
+                 {{0, "stop"}},
+                 "box: You Stoped On Line 0; pause; say a; pump; highlight 1; pause; say b; pump; "
+                 "pause; say The End",
+                 "box; awake; reading; item 0; item 1; not reading; idle"},
+        ReadCase{"NestedThenStop",
+                 "abcde",
+                 0,
+                 {{1, "start"}, {3, "stop"}},
+                 "pause; say a; pump; pause; say a; pump; highlight 1; pause; say b; pump; box: "
+                 "You Stoped On Line 1; highlight 2; highlight 3",
+                 "awake; reading; item 0; item 0; item 1; not reading; idle; box"},
+        ReadCase{"NestedEndsTheBookOuterEndsQuietly",
+                 "ab",
+                 0,
+                 {{1, "start"}},
+                 "pause; say a; pump; pause; say a; pump; highlight 1; pause; say b; pump; pause; "
+                 "say The End",
+                 "awake; reading; item 0; item 0; item 1; not reading; idle"},
+        ReadCase{"EmptyListInTheDesktopsLanguage", "", -1, {}, "say Load Ee Book First", "", "ru"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct ErrorCase {
@@ -95,10 +164,11 @@ TEST_P(ReadingErrors, PassOver383AndEndQuietlyOnAnyOther) {
     const ErrorCase& c = GetParam();
     Reader r("abc", 0);
     r.p.faults[c.operation] = {c.number, c.onCall};
-    ReadAloud(r.members, {r.p, r.p, r.p, r.p, r.p});
+    ReadAloud(r.members, r.p.ReadingServicesOf());
     EXPECT_EQ(r.p.Trace(), c.trace);
-    const std::string& told = r.p.desktop;
-    EXPECT_EQ(told.substr(told.find('p')), told.ends_with('!') ? "pa!" : "pa") << told;
+    const std::string told = r.p.Desktop();
+    const std::string after = told.substr(told.find("not reading"));
+    EXPECT_TRUE(after == "not reading; idle" || after == "not reading; idle; box") << told;
     EXPECT_EQ(r.members.Voice.HasVoice(),
               std::string(c.operation) != "speak" || c.number == kPassedOver);
 }
@@ -106,16 +176,27 @@ TEST_P(ReadingErrors, PassOver383AndEndQuietlyOnAnyOther) {
 INSTANTIATE_TEST_SUITE_P(
     Loop, ReadingErrors,
     ::testing::Values(ErrorCase{"Selection6", "index", 6, 1, ""},
-                      ErrorCase{"Pause383", "sleep", 383, 2, ".a|#1b|#2.c|.The End"},
-                      ErrorCase{"Speak383", "speak", 383, 2, ".a|#1.|#2.c|.The End"},
+                      ErrorCase{"Pause383", "sleep", 383, 2,
+                                "pause; say a; pump; highlight 1; say b; pump; highlight 2; pause; "
+                                "say c; pump; pause; say The End"},
+                      ErrorCase{"Speak383", "speak", 383, 2,
+                                "pause; say a; pump; highlight 1; pause; pump; highlight 2; pause; "
+                                "say c; pump; pause; say The End"},
                       ErrorCase{"SoundServerGone", "speak", kAudioFailed, 2,
-                                ".a|#1.[" + SpeechUnavailableText("scripted speak fault") + "]"},
+                                "pause; say a; pump; highlight 1; pause; box: " +
+                                    SpeechUnavailableText("scripted speak fault")},
                       ErrorCase{"EngineFailed", "speak", kSpeechFailed, 1,
-                                ".[" + SpeechUnavailableText("scripted speak fault") + "]"},
-                      ErrorCase{"Pump383", "pump", 383, 1, ".a#1.b|#2.c|.The End"},
-                      ErrorCase{"Select383", "select", 383, 1, ".a|.b|#2.c|.The End"},
-                      ErrorCase{"Select381", "select", 381, 2, ".a|#1.b|"},
-                      ErrorCase{"Count383GoesToTheEnd", "count", 383, 2, ".a|#1The End"}),
+                                "pause; box: " + SpeechUnavailableText("scripted speak fault")},
+                      ErrorCase{"Pump383", "pump", 383, 1,
+                                "pause; say a; highlight 1; pause; say b; pump; highlight 2; "
+                                "pause; say c; pump; pause; say The End"},
+                      ErrorCase{"Select383", "select", 383, 1,
+                                "pause; say a; pump; pause; say b; pump; highlight 2; pause; say "
+                                "c; pump; pause; say The End"},
+                      ErrorCase{"Select381", "select", 381, 2,
+                                "pause; say a; pump; highlight 1; pause; say b; pump"},
+                      ErrorCase{"Count383GoesToTheEnd", "count", 383, 2,
+                                "pause; say a; pump; highlight 1; say The End"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct LineCase {
@@ -145,19 +226,40 @@ TEST_P(StartFromLine, ReadsFromTheTypedLine) {
 INSTANTIATE_TEST_SUITE_P(
     Commands, StartFromLine,
     ::testing::Combine(
-        ::testing::Values(LineCase{"LastLineWithBlanks", {" 3\t"}, "?#3.3|.The End"},
-                          LineCase{"PastTheLastLine", {"4"}, "?[ Max 3]"},
-                          LineCase{"BelowZero", {"-1"}, "?[ Min 0]"},
-                          LineCase{"MinusAHalfIsLine0", {"-0.5"}, "?#0.0|#1.1|#2.2|#3.3|.The End"},
-                          LineCase{"HalfDownToEven", {"2.5"}, "?#2.2|#3.3|.The End"},
-                          LineCase{"HalfUpToEven", {"1.5"}, "?#2.2|#3.3|.The End"},
-                          LineCase{"NotANumberAsksAgain", {"abc", "1 2", "3"}, "???#3.3|.The End"},
-                          LineCase{"Cancel", {""}, "?"},
-                          LineCase{"NotANumberThenCancel", {"x", ""}, "??"},
-                          LineCase{"DesktopsComma", {"2,6"}, "?#3.3|.The End", ","},
-                          LineCase{"PointOnACommaDesktop", {"2.6"}, "?#3.3|.The End", ","},
-                          LineCase{"CommaOnAPointDesktop", {"2,6", ""}, "??"},
-                          LineCase{"EmptyList", {"1"}, "Load Ee Book First", ".", ""}),
+        ::testing::Values(
+            LineCase{"LastLineWithBlanks",
+                     {" 3\t"},
+                     "prompt; highlight 3; pause; say 3; pump; pause; say The End"},
+            LineCase{"PastTheLastLine", {"4"}, "prompt; box:  Max 3"},
+            LineCase{"BelowZero", {"-1"}, "prompt; box:  Min 0"},
+            LineCase{"MinusAHalfIsLine0",
+                     {"-0.5"},
+                     "prompt; highlight 0; pause; say 0; pump; highlight 1; pause; say 1; pump; "
+                     "highlight 2; pause; say 2; pump; highlight 3; pause; say 3; pump; pause; say "
+                     "The End"},
+            LineCase{"HalfDownToEven",
+                     {"2.5"},
+                     "prompt; highlight 2; pause; say 2; pump; highlight 3; pause; say 3; pump; "
+                     "pause; say The End"},
+            LineCase{"HalfUpToEven",
+                     {"1.5"},
+                     "prompt; highlight 2; pause; say 2; pump; highlight 3; pause; say 3; pump; "
+                     "pause; say The End"},
+            LineCase{"NotANumberAsksAgain",
+                     {"abc", "1 2", "3"},
+                     "prompt; prompt; prompt; highlight 3; pause; say 3; pump; pause; say The End"},
+            LineCase{"Cancel", {""}, "prompt"},
+            LineCase{"NotANumberThenCancel", {"x", ""}, "prompt; prompt"},
+            LineCase{"DesktopsComma",
+                     {"2,6"},
+                     "prompt; highlight 3; pause; say 3; pump; pause; say The End",
+                     ","},
+            LineCase{"PointOnACommaDesktop",
+                     {"2.6"},
+                     "prompt; highlight 3; pause; say 3; pump; pause; say The End",
+                     ","},
+            LineCase{"CommaOnAPointDesktop", {"2,6", ""}, "prompt; prompt"},
+            LineCase{"EmptyList", {"1"}, "say Load Ee Book First", ".", ""}),
         ::testing::Values("C", "de_DE.UTF-8")),
     [](const auto& i) {
         return std::get<0>(i.param).name + std::string(i.index % 2 ? "_de" : "");
@@ -177,7 +279,7 @@ TEST(Reentrancy, RandomCommandsAtRandomMomentsNeverBreakOrlavo) {
         FakePlatform p;
         Form1* form = nullptr;
         ChosenCommands commands(p, [&form](Event event) { form->Raise(event); });
-        Form1 form1({p, p, p, p, p, p, commands, p, p, p, p, p, p.VoiceFactory()});
+        Form1 form1(p.WindowServices(&commands));
         form = &form1;
         p.files = {{"/a", "a,b\r\n\r\n\"c, d\"\ne,f,g\nh\ni,j,k,l"}, {"/b", ""}, {"/c", "x"}};
         p.choices = {"/a"};
@@ -202,9 +304,11 @@ TEST(Reentrancy, RandomCommandsAtRandomMomentsNeverBreakOrlavo) {
             commands.Choose(event);
         }
         ASSERT_TRUE(healthy) << "seed " << seed;
-        ASSERT_EQ(p.Trace().find("[Run-time error"), std::string::npos) << seed << p.Trace();
-        const std::size_t lastTold = p.desktop.find_last_of("Aa");
-        ASSERT_TRUE(lastTold == std::string::npos || p.desktop[lastTold] == 'a') << seed;
+        ASSERT_EQ(p.Trace().find("box: Run-time error"), std::string::npos) << seed << p.Trace();
+        const auto lastTold = std::find_if(p.told.rbegin(), p.told.rend(), [](const auto& told) {
+            return told == "awake" || told == "idle";
+        });
+        ASSERT_TRUE(lastTold == p.told.rend() || *lastTold == "idle") << seed;
     }
 }
 
