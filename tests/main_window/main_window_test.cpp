@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <tuple>
 
 #include "fakes/fake_platform.h"
@@ -17,32 +18,47 @@ namespace {
 
 using Event = Form1::Event;
 
-// Commands are letters (S start, F start from a line, T stop, L load, U close). S and F follow a
-// script: "+X" X is chosen while the command is busy (an item spoken), "~X" X is chosen for the
-// window's next pump step, "p" the command's pump step. The log: "X(...)" per run, "|" per step.
+// A start command follows a script: "pump" is its pump step, "busy: X" chooses X while it is busy
+// (an item spoken), "next pump: X" chooses X for the window's next pump step. The log shows each
+// command that ran, with what happened inside it: "start(pump, stop())".
 struct ChoiceCase {
     const char* name;
-    std::string start, fromLine, log;
+    std::vector<std::string> start, fromLine;
+    std::string log;
 };
+
+const std::map<std::string, Event> kCommands = {{"load", Event::kLoadEBookClick},
+                                                {"start", Event::kStartOrlavoClick},
+                                                {"from line", Event::kStartOrlavoFromLineClick},
+                                                {"stop", Event::kStopOrlavoClick},
+                                                {"close", Event::kUnload}};
 
 class ChosenCommandsTest : public ::testing::TestWithParam<ChoiceCase> {};
 
 TEST_P(ChosenCommandsTest, RunInAPumpStepOrWhenNothingIsBusyAndCloseAtOnce) {
-    const std::string letters = "OLSFTU";  // in the order of Form1::Event
     FakePlatform window;
     std::string log;
+    const auto add = [&log](const std::string& text) {
+        log += (log.empty() || log.back() == '(' ? "" : ", ") + text;
+    };
     ChosenCommands commands(window, [&](Event event) {
-        const char name = letters[static_cast<std::size_t>(event)];
-        const std::string& s = name == 'S' ? GetParam().start : GetParam().fromLine;
-        log += name + std::string("(");
-        for (std::size_t i = 0; (name == 'S' || name == 'F') && i < s.size(); ++i) {
-            const Event chosen = Event(letters.find(s[i + 1]));
-            if (s[i] == 'p') {
-                log += "|";
+        const auto named =
+            std::find_if(kCommands.begin(), kCommands.end(),
+                         [event](const auto& command) { return command.second == event; });
+        add(named->first + "(");
+        const std::vector<std::string> none;
+        const std::vector<std::string>& script =
+            event == Event::kStartOrlavoClick           ? GetParam().start
+            : event == Event::kStartOrlavoFromLineClick ? GetParam().fromLine
+                                                        : none;
+        for (const std::string& step : script) {
+            if (step == "pump") {
+                add("pump");
                 commands.DoEvents();
-            } else if (s[i++] == '+') {
-                commands.Choose(chosen);
+            } else if (step.starts_with("busy: ")) {
+                commands.Choose(kCommands.at(step.substr(6)));
             } else {
+                const Event chosen = kCommands.at(step.substr(std::string("next pump: ").size()));
                 window.at[window.steps + 1] = [&commands, chosen] { commands.Choose(chosen); };
             }
         }
@@ -54,13 +70,28 @@ TEST_P(ChosenCommandsTest, RunInAPumpStepOrWhenNothingIsBusyAndCloseAtOnce) {
 
 INSTANTIATE_TEST_SUITE_P(
     Choices, ChosenCommandsTest,
-    ::testing::Values(
-        ChoiceCase{"HeldUntilTheNextPumpStepInOrder", "+F+Tp", "", "S(|F()T())"},
-        ChoiceCase{"HeldUntilACommandWithoutPumpStepEnds", "+F+L", "", "S()F()L()"},
-        ChoiceCase{"ChosenInAPumpStepRunsThere", "~Fp", "", "S(|F())"},
-        ChoiceCase{"CloseIsNeverHeld", "+Up", "", "S(U()|)"},
-        ChoiceCase{"ANestedLoopHoldsUntilItsOwnPumpStep", "~Fp", "+Tp", "S(|F(|T()))"},
-        ChoiceCase{"HeldInANestedCommandRunsInTheSameStep", "~Fp", "+T", "S(|F()T())"}),
+    ::testing::Values(ChoiceCase{"HeldUntilTheNextPumpStepInOrder",
+                                 {"busy: from line", "busy: stop", "pump"},
+                                 {},
+                                 "start(pump, from line(), stop())"},
+                      ChoiceCase{"HeldUntilACommandWithoutPumpStepEnds",
+                                 {"busy: from line", "busy: load"},
+                                 {},
+                                 "start(), from line(), load()"},
+                      ChoiceCase{"ChosenInAPumpStepRunsThere",
+                                 {"next pump: from line", "pump"},
+                                 {},
+                                 "start(pump, from line())"},
+                      ChoiceCase{
+                          "CloseIsNeverHeld", {"busy: close", "pump"}, {}, "start(close(), pump)"},
+                      ChoiceCase{"ANestedLoopHoldsUntilItsOwnPumpStep",
+                                 {"next pump: from line", "pump"},
+                                 {"busy: stop", "pump"},
+                                 "start(pump, from line(pump, stop()))"},
+                      ChoiceCase{"HeldInANestedCommandRunsInTheSameStep",
+                                 {"next pump: from line", "pump"},
+                                 {"busy: stop"},
+                                 "start(pump, from line(), stop())"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The window starts 9150 twips wide; a pass slides it by 30 and shrinks it by 60 twips. Sizes below
