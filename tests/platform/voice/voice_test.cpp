@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cmath>
 #include <condition_variable>
+#include <sstream>
 #include <thread>
 
 #include "pcm_recorder.h"
@@ -49,33 +50,44 @@ TEST(SpeechLanguage, OfABookIsTheInstalledVoiceForItsCodeOrNone) {
     }
 }
 
-// "200q10L": 200 quiet samples then 10 loud ones.
+// "200 quiet 10 loud": 200 quiet samples, then 10 loud ones.
 std::vector<std::int16_t> Samples(const std::string& pattern) {
     std::vector<std::int16_t> samples;
-    for (std::size_t i = 0, digits = 0; i < pattern.size(); i += digits + 1) {
-        const int count = std::stoi(pattern.substr(i), &digits);
-        samples.insert(samples.end(), count, pattern[i + digits] == 'L' ? -1000 : 20);
+    std::istringstream words(pattern);
+    std::size_t count = 0;
+    std::string loudness;
+    while (words >> count >> loudness) {
+        samples.insert(samples.end(), count, loudness == "loud" ? -1000 : 20);
     }
     return samples;
 }
 
-// The chunks written ("/" ends an utterance), what is heard of each finished utterance, and what
-// is passed on so far of one not finished. At 1000 samples a second the tail is 30 samples.
+// The chunks written ("finish" ends an utterance), what is heard of each finished utterance, and
+// what is passed on so far of one not finished. At 1000 samples a second the tail is 30 samples.
 TEST(SilenceTrimmer, DropsLeadingSilenceCutsTrailingSilenceToATailAndKeepsPauses) {
     struct Row {
         Strings written, heard;
         std::string sofar = "";
     };
     for (const Row& row :
-         {Row{{"200q10L", "/"}, {"10L"}}, Row{{"10L300q", "/"}, {"10L30q"}},
-          Row{{"10L100q", "100q", "50q10L", "/"}, {"10L250q10L"}}, Row{{"500q", "/"}, {""}},
-          Row{{"10L200q", "/", "80q5L", "/"}, {"10L30q", "5L"}}, Row{{"20q10L10q"}, {}, "10L10q"},
-          Row{{"20q10L10q", "100q"}, {}, "10L30q"}}) {
+         {Row{{"200 quiet 10 loud", "finish"}, {"10 loud"}},
+          Row{{"10 loud 300 quiet", "finish"}, {"10 loud 30 quiet"}},
+          Row{{"10 loud 100 quiet", "100 quiet", "50 quiet 10 loud", "finish"},
+              {"10 loud 250 quiet 10 loud"}},
+          Row{{"500 quiet", "finish"}, {""}},
+          Row{{"10 loud 200 quiet", "finish", "80 quiet 5 loud", "finish"},
+              {"10 loud 30 quiet", "5 loud"}},
+          Row{{"20 quiet 10 loud 10 quiet"}, {}, "10 loud 10 quiet"},
+          Row{{"20 quiet 10 loud 10 quiet", "100 quiet"}, {}, "10 loud 30 quiet"}}) {
         testing::PcmRecorder heard;
         SilenceTrimmer trimmer(heard, 1000);
         std::vector<std::vector<std::int16_t>> expected;
         for (const std::string& chunk : row.written) {
-            chunk == "/" ? trimmer.Finish() : trimmer.Write(Samples(chunk));
+            if (chunk == "finish") {
+                trimmer.Finish();
+            } else {
+                trimmer.Write(Samples(chunk));
+            }
         }
         for (const std::string& utterance : row.heard) {
             expected.push_back(Samples(utterance));
