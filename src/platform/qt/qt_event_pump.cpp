@@ -1,11 +1,11 @@
 #include "platform/qt/qt_event_pump.h"
 
-#include <QCoreApplication>
+#include "platform/qt/window_wait.h"
 
 namespace orlavo {
 
 void QtEventPump::DoEvents() {
-    QCoreApplication::processEvents();
+    PumpWindowEvents();
 }
 
 }  // namespace orlavo

@@ -15,6 +15,7 @@
 
 #include "platform/qt/book_list_model.h"
 #include "platform/qt/book_list_view.h"
+#include "platform/qt/window_wait.h"
 
 // The icon lives in a static library, whose resources the linker drops unless asked for by name.
 static void LoadOrlavoResources() {
@@ -98,7 +99,7 @@ void QtMainWindow::ShowOnScreen() {
     QElapsedTimer waited;
     waited.start();
     while (!(windowHandle() != nullptr && windowHandle()->isExposed()) && waited.elapsed() < 1000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        PumpWindowEvents(QEventLoop::AllEvents, std::chrono::milliseconds(20));
     }
 }
 

@@ -2,7 +2,6 @@
 
 #include <xcb/xcb.h>
 
-#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -11,6 +10,7 @@
 #include <cstdlib>
 #include <thread>
 
+#include "platform/qt/window_wait.h"
 #include "platform/runtime_error.h"
 
 namespace orlavo {
@@ -152,7 +152,7 @@ bool QtWindowGeometry::WaitForWindowManager(const QRect& frame) {
                 xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
         }
         // The window manager's answers arrive as events.
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        PumpWindowEvents(QEventLoop::ExcludeUserInputEvents);
         if (m_window.frameGeometry() == frame) {
             return true;
         }

@@ -1,11 +1,10 @@
 #include "platform/voice/threaded_voice.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
-#include <QMetaObject>
 
 #include <utility>
 
+#include "platform/qt/window_wait.h"
 #include "platform/runtime_error.h"
 
 namespace orlavo {
@@ -94,8 +93,8 @@ void ThreadedVoice::ReportDone(std::exception_ptr error) {
 // With m_mutex held.
 void ThreadedVoice::Done() {
     m_busy = false;
-    if (m_waitingLoop != nullptr) {
-        QMetaObject::invokeMethod(m_waitingLoop, &QEventLoop::quit, Qt::QueuedConnection);
+    if (m_windowWait != nullptr) {
+        m_windowWait->Wake();
     }
     m_workDone.notify_all();
 }
@@ -134,15 +133,13 @@ void ThreadedVoice::Silence() {
 }
 
 void ThreadedVoice::WaitUntilDone(std::unique_lock<std::mutex>& lock) {
-    if (QCoreApplication::instance() != nullptr && m_waitingLoop == nullptr) {
-        QEventLoop loop;
-        m_waitingLoop = &loop;
+    if (QCoreApplication::instance() != nullptr && m_windowWait == nullptr) {
+        WindowWait windowWait;
+        m_windowWait = &windowWait;
         lock.unlock();
-        // The window keeps repainting and answering the person; commands chosen meanwhile are
-        // held until the reading loop's next pump step.
-        loop.exec();
+        windowWait.Run();
         lock.lock();
-        m_waitingLoop = nullptr;
+        m_windowWait = nullptr;
     }
     // Also catches the loop ending early because the application is quitting.
     m_workDone.wait(lock, [this] { return !m_busy; });

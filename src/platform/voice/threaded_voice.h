@@ -12,16 +12,16 @@
 
 #include "platform/voice.h"
 
-class QEventLoop;
-
 namespace orlavo {
+
+class WindowWait;
 
 // Runs another voice on a worker thread of its own, so the window keeps repainting and answering
 // while the voice is made (a sound server may take seconds to answer) and while an item is
 // spoken. Prepare and Speak still return only when their work is done: meanwhile the calling
-// thread runs a local event loop (without a QCoreApplication, as in tests, it simply waits). The
-// inner voice is made, used and destroyed on the worker only, which a speech engine that is not
-// thread-safe needs; only its Silence is called from the caller's thread.
+// thread runs the window's events (WindowWait; without a QCoreApplication, as in tests, it simply
+// waits). The inner voice is made, used and destroyed on the worker only, which a speech engine
+// that is not thread-safe needs; only its Silence is called from the caller's thread.
 class ThreadedVoice : public Voice {
   public:
     using Factory = std::function<std::unique_ptr<Voice>()>;
@@ -61,7 +61,7 @@ class ThreadedVoice : public Voice {
     std::exception_ptr m_error;
     std::exception_ptr m_makeError;
     Voice* m_inner = nullptr;
-    QEventLoop* m_waitingLoop = nullptr;
+    WindowWait* m_windowWait = nullptr;  // while the caller waits, if it runs the window
     std::thread m_worker;
 };
 
