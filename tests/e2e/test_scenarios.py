@@ -168,11 +168,14 @@ class Scenarios(OrlavoTest):
 
     def test_flite_through_speech_dispatcher_reads_to_the_end_and_stops(self):
         self.assertIn("SPEECHD_ADDRESS", os.environ, "run me through tests/session.sh --speechd")
-        flite = {}  # how long speech-dispatcher's Flite makes sound for each text on the sink
-        for text in FLITE_BOOK + ["The End"]:
+        # How long speech-dispatcher's Flite makes sound for each text on the sink: the shorter of
+        # two tries, since a busy machine can only stretch a sound, never shorten it.
+        flite = {}
+        for text in 2 * (FLITE_BOOK + ["The End"]):
             since = self.recorder.now()
             subprocess.run(["spd-say", "--wait", "--", text], check=True)
-            flite[text] = sum(u.sound_s for u in self.recorder.listen(since, 1, quiet_s=0.3))
+            sound = sum(u.sound_s for u in self.recorder.listen(since, 1, quiet_s=0.3))
+            flite[text] = min(sound, flite.get(text, sound))
         since = self.start_reading(FLITE_BOOK)
         for item in (1, 2):  # the long item, and the last, highlighted while "The End" is said
             self.started(since, FLITE_BOOK[:item], flite.get)
