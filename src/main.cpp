@@ -14,7 +14,8 @@
 #include "platform/qt/qt_background_work.h"
 #include "platform/qt/qt_file_dialog.h"
 #include "platform/qt/qt_main_window.h"
-#include "platform/voice/speech_voice.h"
+#include "platform/qt/window_wait.h"
+#include "platform/voice_choice/voice_choice.h"
 
 namespace {
 
@@ -82,7 +83,9 @@ int main(int argc, char** argv) {
                          .desktop = desktop,
                          .createVoice =
                              [](orlavo::VoiceRoute route) {
-                                 return orlavo::CreateSpeechVoice(orlavo::kProgramName, route);
+                                 return orlavo::CreateSpeechVoice(orlavo::kProgramName, route, [] {
+                                     return std::make_unique<orlavo::WindowWait>();
+                                 });
                              },
                          .decimalMark = QLocale::system().decimalPoint().toStdString(),
                          .screenReader = &screenReader});

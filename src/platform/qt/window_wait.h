@@ -5,6 +5,8 @@
 #include <functional>
 #include <mutex>
 
+#include "platform/thread_wait.h"
+
 namespace orlavo {
 
 // Whenever the window's thread waits (for the voice, for a book loading off the window's thread,
@@ -12,11 +14,12 @@ namespace orlavo {
 // events instead of blocking: the window keeps repainting and answering the person, and closing
 // it still works. A command the person chooses meanwhile does not run in the middle of the wait;
 // ChosenCommands holds it until the reading loop's pump step. This is the one place that waits
-// that way; it needs only Qt Core, so the voice can use it without the widgets.
-class WindowWait {
+// that way; the voice, which knows no Qt, is handed it as a ThreadWait.
+class WindowWait : public ThreadWait {
   public:
     // Callable from any thread, also before Run starts (Run then returns at once).
-    void Wake();
+    void Wake() override;
+    void Wait() override { Run(); }
     // Runs the window's events until Wake, or until `keepWaiting`, asked every `checkEvery`,
     // says no. True when woken, even if only just after `keepWaiting` said no.
     bool Run(const std::function<bool()>& keepWaiting = {},

@@ -1,10 +1,7 @@
 #include "platform/voice/threaded_voice.h"
 
-#include <QCoreApplication>
-
 #include <utility>
 
-#include "platform/qt/window_wait.h"
 #include "platform/runtime_error.h"
 
 namespace orlavo {
@@ -27,7 +24,8 @@ std::exception_ptr AsRuntimeError(std::exception_ptr error) {
 
 }  // namespace
 
-ThreadedVoice::ThreadedVoice(Factory makeVoice) {
+ThreadedVoice::ThreadedVoice(Factory makeVoice, ThreadWaitFactory makeWait)
+    : m_makeWait(std::move(makeWait)) {
     m_worker = std::thread([this, makeVoice = std::move(makeVoice)] { Run(makeVoice); });
 }
 
@@ -93,8 +91,8 @@ void ThreadedVoice::ReportDone(std::exception_ptr error) {
 // With m_mutex held.
 void ThreadedVoice::Done() {
     m_busy = false;
-    if (m_windowWait != nullptr) {
-        m_windowWait->Wake();
+    if (m_waiting != nullptr) {
+        m_waiting->Wake();
     }
     m_workDone.notify_all();
 }
@@ -133,15 +131,17 @@ void ThreadedVoice::Silence() {
 }
 
 void ThreadedVoice::WaitUntilDone(std::unique_lock<std::mutex>& lock) {
-    if (QCoreApplication::instance() != nullptr && m_windowWait == nullptr) {
-        WindowWait windowWait;
-        m_windowWait = &windowWait;
+    // A wait already under way (Speak from an event handled while Prepare waits) is not nested.
+    std::unique_ptr<ThreadWait> waiting =
+        m_makeWait && m_waiting == nullptr ? m_makeWait() : nullptr;
+    if (waiting) {
+        m_waiting = waiting.get();
         lock.unlock();
-        windowWait.Run();
+        waiting->Wait();
         lock.lock();
-        m_windowWait = nullptr;
+        m_waiting = nullptr;
     }
-    // Also catches the loop ending early because the application is quitting.
+    // Also catches a wait that ended early because the program is quitting.
     m_workDone.wait(lock, [this] { return !m_busy; });
 }
 

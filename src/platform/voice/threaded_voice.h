@@ -10,24 +10,23 @@
 #include <string_view>
 #include <thread>
 
+#include "platform/thread_wait.h"
 #include "platform/voice.h"
 
 namespace orlavo {
 
-class WindowWait;
-
 // Runs another voice on a worker thread of its own, so the window keeps repainting and answering
 // while the voice is made (a sound server may take seconds to answer) and while an item is
 // spoken. Prepare and Speak still return only when their work is done: meanwhile the calling
-// thread runs the window's events (WindowWait; without a QCoreApplication, as in tests, it simply
-// waits). The inner voice is made, used and destroyed on the worker only, which a speech engine
-// that is not thread-safe needs; only its Silence is called from the caller's thread.
+// thread waits as `makeWait` says (the window's thread running the window's events); without it,
+// it simply blocks. The inner voice is made, used and destroyed on the worker only, which a speech
+// engine that is not thread-safe needs; only its Silence is called from the caller's thread.
 class ThreadedVoice : public Voice {
   public:
     using Factory = std::function<std::unique_ptr<Voice>()>;
 
     // Starts making the inner voice on the worker and returns at once.
-    explicit ThreadedVoice(Factory makeVoice);
+    explicit ThreadedVoice(Factory makeVoice, ThreadWaitFactory makeWait = {});
     ~ThreadedVoice() override;
     ThreadedVoice(const ThreadedVoice&) = delete;
     ThreadedVoice& operator=(const ThreadedVoice&) = delete;
@@ -61,7 +60,8 @@ class ThreadedVoice : public Voice {
     std::exception_ptr m_error;
     std::exception_ptr m_makeError;
     Voice* m_inner = nullptr;
-    WindowWait* m_windowWait = nullptr;  // while the caller waits, if it runs the window
+    ThreadWaitFactory m_makeWait;
+    ThreadWait* m_waiting = nullptr;  // while the caller waits, if it has a way of its own
     std::thread m_worker;
 };
 

@@ -3,9 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QTimer>
-
 #include <atomic>
 #include <cmath>
 #include <condition_variable>
@@ -156,14 +153,21 @@ TEST(ThreadedVoiceTest, AnErrorMakingTheInnerVoiceIsRaisedByEveryCall) {
 // In the program the window's events run while an item is spoken; closing silences the voice
 // from there.
 TEST(ThreadedVoiceTest, SilenceReachesTheInnerVoiceFromTheCallersThreadWhileSpeakWaits) {
-    int argc = 1;
-    char name[] = "voice_test";
-    char* argv[] = {name, nullptr};
-    QCoreApplication application(argc, argv);
+    struct ClosingWait : ThreadWait {
+        explicit ClosingWait(ThreadedVoice*& voice) : closing(voice) {}
+        void Wake() override {}
+        void Wait() override {
+            std::this_thread::sleep_for(50ms);
+            closing->Silence();
+        }
+        ThreadedVoice*& closing;
+    };
     Inner::Record record;
-    ThreadedVoice voice([&] { return std::make_unique<Inner>(record); });
+    ThreadedVoice* closing = nullptr;
+    ThreadedVoice voice([&] { return std::make_unique<Inner>(record); },
+                        [&closing] { return std::make_unique<ClosingWait>(closing); });
+    closing = &voice;
     voice.Prepare();
-    QTimer::singleShot(50ms, &application, [&voice] { voice.Silence(); });
     const auto started = std::chrono::steady_clock::now();
     voice.Speak("until silenced", "");
     EXPECT_LT(std::chrono::steady_clock::now() - started, 4s);
