@@ -37,12 +37,4 @@ inline std::string RunTimeErrorText(int number, const std::string& message) {
     return "Run-time error '" + std::to_string(number) + "':\r\n\r\n" + message;
 }
 
-inline constexpr const char* kNoSpeechEngine = "There is no speech engine.";
-
-// The box that tells the person the voice cannot speak, and why in their own terms (the sound
-// server, the output device, speech-dispatcher).
-inline std::string SpeechUnavailableText(const std::string& why) {
-    return "Speech is unavailable, so Orlavo cannot read aloud.\r\n\r\n" + why;
-}
-
 }  // namespace orlavo

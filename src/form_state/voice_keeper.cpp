@@ -3,8 +3,7 @@
 #include <exception>
 #include <utility>
 
-#include "form_state/program_texts.h"
-#include "platform/runtime_error.h"
+#include "platform/voice_failure.h"
 
 namespace orlavo {
 
@@ -48,7 +47,7 @@ void VoiceKeeper::Speak(std::string text, std::string_view language) {
         // The engine or the sound server failed (the server was stopped, say). The caller decides
         // what that means for reading; the voice goes, so that the next start command makes a
         // new one, or tells the person why it cannot, instead of falling silent again.
-        if (error.number() == kAudioFailed || error.number() == kSpeechFailed) {
+        if (IsVoiceFailure(error)) {
             Drop(error.what());
         }
         throw;

@@ -5,7 +5,7 @@
 
 #include "form_state/program_texts.h"
 #include "main_window/closing_animation.h"
-#include "platform/runtime_error.h"
+#include "platform/voice_failure.h"
 #include "reading/reading_presence.h"
 
 namespace orlavo {
@@ -60,9 +60,9 @@ void Form1::Raise(Event event) {
         }
     } catch (const RuntimeError& error) {
         // The voice failing ("Load Ee Book First" unheard) is told as every voice failure is.
-        const bool voice = error.number() == kAudioFailed || error.number() == kSpeechFailed;
-        m_services.dialogs.MsgBox(voice ? SpeechUnavailableText(error.what())
-                                        : RunTimeErrorText(error.number(), error.what()),
+        m_services.dialogs.MsgBox(IsVoiceFailure(error)
+                                      ? SpeechUnavailableText(error.what())
+                                      : RunTimeErrorText(error.number(), error.what()),
                                   MessageStyle::kExclamation, kProgramName);
     } catch (const std::exception& error) {
         m_services.dialogs.MsgBox(RunTimeErrorText(kInvalidArgument, error.what()),

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "form_state/program_texts.h"
-#include "platform/runtime_error.h"
+#include "platform/voice_failure.h"
 #include "reading/reading_presence.h"
 
 namespace orlavo {
@@ -84,7 +84,7 @@ void ReadAloud(Form1Members& members, const ReadingServices& services) {
     try {
         ReadFromSelection(members, services);
     } catch (const RuntimeError& error) {
-        if (error.number() == kAudioFailed || error.number() == kSpeechFailed) {
+        if (IsVoiceFailure(error)) {
             // The voice failed during an item (the sound server went away, say). Reading ends
             // there, with that item still highlighted so the next start reads it again, and the
             // person is told why at once: silence that looks like a pause would be a failure

@@ -12,6 +12,7 @@
 #include "main_window/chosen_commands.h"
 #include "main_window/closing_animation.h"
 #include "main_window/form1.h"
+#include "platform/voice_failure.h"
 
 namespace orlavo::testing {
 namespace {

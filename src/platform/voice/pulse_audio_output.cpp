@@ -9,7 +9,7 @@
 #include <chrono>
 #include <climits>
 
-#include "platform/runtime_error.h"
+#include "platform/voice_failure.h"
 
 namespace orlavo {
 
@@ -28,9 +28,6 @@ constexpr std::uint32_t kPrebufferMilliseconds = 20;
 // otherwise leave the person with a program that no longer reacts.
 constexpr Microseconds kPatience = std::chrono::seconds(5);
 
-constexpr const char* kNotResponding = "The sound server stopped responding.";
-constexpr const char* kDeviceUnavailable = "The output device is not available.";
-
 std::uint32_t BytesFor(int sampleRate, std::uint32_t milliseconds) {
     return static_cast<std::uint32_t>(sampleRate) * milliseconds / 1000 * sizeof(std::int16_t);
 }
@@ -40,15 +37,14 @@ std::string Reason(int error) {
 }
 
 std::string CannotConnect(int error, bool /*streamOnly*/ = false) {
-    return (error == PA_ERR_CONNECTIONREFUSED ? "No sound server is running"
-                                              : "The sound server cannot play the voice") +
+    return (error == PA_ERR_CONNECTIONREFUSED ? kNoSoundServer : kSoundServerCannotPlay) +
            Reason(error);
 }
 
 std::string StoppedPlaying(int error, bool streamOnly) {
     // The server dropping our stream on its own means the sink it played on is gone (unplugged,
     // or removed with nowhere to move the stream to) or someone stopped the stream by hand.
-    return streamOnly ? "The output device went away." : "The sound server stopped" + Reason(error);
+    return streamOnly ? kOutputDeviceGone : kSoundServerStopped + Reason(error);
 }
 
 }  // namespace
@@ -111,7 +107,7 @@ void PulseAudioOutput::Connect() {
 
 void PulseAudioOutput::Write(std::span<const std::int16_t> samples) {
     if (m_cancelled) {
-        Fail("Speech was cut off.");
+        Fail(kSpeechCutOff);
     }
     if (m_stream != nullptr && m_samplesSinceFinish == 0) {
         // Between items nobody listens to the connection: a server that restarted meanwhile is
@@ -160,7 +156,7 @@ void PulseAudioOutput::Write(std::span<const std::int16_t> samples) {
 
 void PulseAudioOutput::Finish() {
     if (m_cancelled) {
-        Fail("Speech was cut off.");
+        Fail(kSpeechCutOff);
     }
     if (m_stream == nullptr) {
         return;  // nothing was played since the last failure
@@ -233,7 +229,7 @@ void PulseAudioOutput::RunUntil(const std::function<bool()>& done, Microseconds 
     SteadyClock::time_point suspendedSince{};
     for (;;) {
         if (m_cancelled) {
-            Fail("Speech was cut off.");
+            Fail(kSpeechCutOff);
         }
         if (const Breakage breakage = Broken(); breakage.error != PA_OK) {
             Fail(describe(breakage.error, breakage.streamOnly));
@@ -254,7 +250,7 @@ void PulseAudioOutput::RunUntil(const std::function<bool()>& done, Microseconds 
             waitingForDevice ? suspendedSince + kPatience : deadline;
         const auto left = std::chrono::ceil<Microseconds>(giveUp - now).count();
         if (left <= 0) {
-            Fail(waitingForDevice ? kDeviceUnavailable : kNotResponding);
+            Fail(waitingForDevice ? kOutputDeviceUnavailable : kSoundServerNotResponding);
         }
         if (pa_mainloop_prepare(m_mainloop,
                                 static_cast<int>(std::min<decltype(left)>(left, INT_MAX))) < 0 ||

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "platform/runtime_error.h"
+#include "platform/voice_failure.h"
 
 namespace orlavo {
 
@@ -17,8 +17,7 @@ std::exception_ptr AsRuntimeError(std::exception_ptr error) {
     } catch (const std::exception& other) {
         return std::make_exception_ptr(RuntimeError(kSpeechFailed, other.what()));
     } catch (...) {
-        return std::make_exception_ptr(
-            RuntimeError(kSpeechFailed, "The voice failed for an unknown reason."));
+        return std::make_exception_ptr(RuntimeError(kSpeechFailed, kVoiceFailedUnknown));
     }
 }
 
@@ -111,7 +110,7 @@ void ThreadedVoice::Speak(std::string text, std::string_view language) {
     Prepare();
     std::unique_lock lock(m_mutex);
     if (m_busy) {
-        throw RuntimeError(kSpeechFailed, "The voice is still speaking the previous item.");
+        throw RuntimeError(kSpeechFailed, kStillSpeaking);
     }
     m_busy = true;
     m_error = nullptr;
