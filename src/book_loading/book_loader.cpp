@@ -18,13 +18,6 @@
 #include "platform/runtime_error.h"
 
 namespace orlavo {
-namespace {
-
-// Files are read whole and closed at once, so the first free file number is always the one used.
-constexpr std::int16_t kBookFileNumber = 1;
-
-}  // namespace
-
 BookLoader::BookLoader(Form1Members& members, LoadingServices services)
     : m_members(members), m_services(services) {}
 
@@ -92,17 +85,13 @@ void BookLoader::LoadEBook_Click() {
     std::string language = std::move(loaded->language);
 
     m_members.SourcePath = std::move(chosen);
-    m_members.FileNum = kBookFileNumber;
     m_members.m_bookLanguage = std::move(language);
-    if (!items.empty()) {
-        m_members.LineText = std::string(items.at(items.size() - 1));
-    }
     // A new book is read from its start; a reading loop still running over the old one sees the
     // generation change and ends.
     m_members.LinePos = 0;
     ++m_members.m_bookGeneration;
 
-    m_services.pathBox.SetText(m_members.SourcePath);
+    m_services.pathBox.SetText(path);
     m_services.list.ReplaceItems(std::move(items));
     m_members.m_bookTitle = BookTitle(path);
     m_services.title.SetCaption(m_members.m_bookTitle);

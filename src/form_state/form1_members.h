@@ -16,15 +16,14 @@ namespace orlavo {
 inline constexpr std::int16_t kTrue = -1;
 inline constexpr std::int16_t kFalse = 0;
 
+// The names without a prefix are the program's old names: they mirror the member table of the
+// form Orlavo reproduces, so that each handler reads as that form's code did and can be checked
+// against it line by line. The m_ ones are Orlavo's own additions.
 struct Form1Members {
     // What the open-file dialog returned: the path, a NUL and padding spaces.
     std::string SourcePath;
-    // The file number the book was read under; kept after the file is closed.
-    std::int16_t FileNum = 0;
     // The reading position: the list position of the item being read, or where reading stopped.
     std::int32_t LinePos = 0;
-    // The last item read from the book file.
-    std::string LineText;
     // Set by Stop, cleared by the start commands; the reading loop looks at it once per item.
     std::int16_t StopSpeaking = kFalse;
     // The voice, and why there is none when speech is unavailable.

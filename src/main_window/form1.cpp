@@ -47,11 +47,9 @@ void Form1::Raise(Event event) {
             case Event::kStopOrlavoClick:
                 StopOrlavo_Click();
                 break;
-            case Event::kUnload: {
-                std::int16_t cancel = 0;
-                Form_Unload(cancel);
+            case Event::kUnload:
+                Form_Unload();
                 break;
-            }
             case Event::kMediaPlay:
             case Event::kMediaPause:
             case Event::kMediaPlayPause:
@@ -116,8 +114,7 @@ void Form1::MediaKey(Event key) {
 
 // The desktop forgets Orlavo's media controls and its wish to stay awake with Orlavo's own bus
 // connection, as the process ends; nothing sent now would be sure to leave before it does.
-void Form1::Form_Unload(std::int16_t& cancel) {
-    (void)cancel;
+void Form1::Form_Unload() {
     m_members.Voice.Silence();
     RunClosingAnimation(m_services.window);
     m_services.app.EndProgram();

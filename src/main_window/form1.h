@@ -66,7 +66,7 @@ class Form1 {
     void StartOrlavo_Click();
     void StartOrlavoFromLine_Click();
     void StopOrlavo_Click();
-    void Form_Unload(std::int16_t& cancel);
+    void Form_Unload();
     // Play starts reading, Pause stops it, and Play-Pause does whichever changes something: a
     // media key that finds Orlavo already as asked does nothing (no second loop, no Stop box).
     void MediaKey(Event key);

@@ -92,21 +92,4 @@ std::string_view BookItems::at(std::int32_t index) const {
     return m_index.At(m_text, index);
 }
 
-void BookItems::push_back(std::string_view item) {
-    if (item.find('\n') != std::string_view::npos) {
-        throw std::invalid_argument("a book item cannot hold a line end");
-    }
-    const std::size_t before = m_text.size();
-    if (!empty()) {
-        m_text.push_back('\n');
-    }
-    try {
-        m_text.append(item);
-        m_index.Add(item.size());
-    } catch (...) {
-        m_text.resize(before);
-        throw;
-    }
-}
-
 }  // namespace orlavo

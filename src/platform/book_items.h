@@ -76,8 +76,6 @@ class BookItems {
     bool empty() const { return m_index.size() == 0; }
     // The item at `index`; std::out_of_range when there is none.
     std::string_view at(std::int32_t index) const;
-    // `item` must not hold a line end (std::invalid_argument).
-    void push_back(std::string_view item);
 
   private:
     std::string m_text;

@@ -26,6 +26,17 @@
 
 namespace orlavo::testing {
 
+// A book of these items, as the item reader makes it.
+inline BookItems BookOf(const std::vector<std::string>& items) {
+    std::string text;
+    BookItems::Index index;
+    for (const std::string& item : items) {
+        text += (index.size() == 0 ? "" : "\n") + item;
+        index.Add(item.size());
+    }
+    return BookItems(std::move(text), std::move(index));
+}
+
 // Ending the program unwinds to the test instead of ending the test process.
 struct ProgramEnded {};
 
@@ -49,8 +60,7 @@ class FakePlatform : public BookList, public TextBox, public Label, public Dialo
         selected = Call("select", Checked(at));
         Note("highlight " + std::to_string(selected));
     }
-    void SetText(const std::string& text) override { path = text.substr(0, text.find('\0')); }
-    std::string Text() const override { return path; }
+    void SetText(const std::string& text) override { path = text; }
     void SetCaption(const std::string& text) override { caption = text; }
     void MsgBox(const std::string& text, MessageStyle, const std::string&) override {
         Note("box: " + text);
@@ -156,10 +166,11 @@ class FakePlatform : public BookList, public TextBox, public Label, public Dialo
     }
     // One item for each letter, "_" an empty one.
     void SetItems(const std::string& letters) {
-        m_items = BookItems();
+        std::vector<std::string> items;
         for (const char letter : letters) {
-            m_items.push_back(letter == '_' ? "" : std::string(1, letter));
+            items.push_back(letter == '_' ? "" : std::string(1, letter));
         }
+        m_items = BookOf(items);
     }
     std::vector<std::string> Items() const {
         std::vector<std::string> items;

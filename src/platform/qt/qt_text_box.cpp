@@ -7,17 +7,7 @@ namespace orlavo {
 QtTextBox::QtTextBox(QLineEdit& edit) : m_edit(edit) {}
 
 void QtTextBox::SetText(const std::string& text) {
-    m_text = text.substr(0, text.find('\0'));
-    m_shown = QString::fromUtf8(m_text.data(), static_cast<qsizetype>(m_text.size()));
-    m_edit.setText(m_shown);
-}
-
-std::string QtTextBox::Text() const {
-    const QString shown = m_edit.text();
-    if (shown == m_shown) {
-        return m_text;
-    }
-    return shown.toStdString();
+    m_edit.setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 }  // namespace orlavo

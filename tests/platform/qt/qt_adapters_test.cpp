@@ -16,6 +16,7 @@
 #include <memory>
 #include <thread>
 
+#include "fakes/fake_platform.h"
 #include "platform/qt/book_list_model.h"
 #include "platform/qt/qt_background_work.h"
 #include "platform/qt/qt_file_dialog.h"
@@ -38,12 +39,12 @@ class QtWindow : public ::testing::Test {
 TEST_F(QtWindow, TheListTakesAMillionItemsAndScrollsToTheSelectedOne) {
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    BookItems items;
+    std::vector<std::string> items;
     for (int i = 0; i < 999999; ++i) {
         items.push_back("Line " + std::to_string(i));
     }
     items.push_back(std::string(1000000, 'w'));
-    list.ReplaceItems(std::move(items));
+    list.ReplaceItems(testing::BookOf(items));
     EXPECT_EQ(view.model()->rowCount(), 1000000);
     EXPECT_EQ(view.model()->index(999998, 0).data().toString(), QStringLiteral("Line 999998"));
     const QString shown = view.model()->index(999999, 0).data().toString();
@@ -81,24 +82,10 @@ TEST_F(QtWindow, ALongItemIsCutAfterAWholeCharacter) {
         return text;
     };
     constexpr std::size_t kShown = BookListModel::kShownCharacters;
-    BookItems items;
-    items.push_back(letters(kShown + 1));
-    items.push_back(letters(kShown));
-    list.ReplaceItems(std::move(items));
+    list.ReplaceItems(testing::BookOf({letters(kShown + 1), letters(kShown)}));
     const QString whole(static_cast<qsizetype>(kShown), QChar(0x436));
     EXPECT_EQ(view.model()->index(0, 0).data().toString(), whole + QChar(0x2026));
     EXPECT_EQ(view.model()->index(1, 0).data().toString(), whole);
-}
-
-TEST_F(QtWindow, ThePathBoxKeepsTheTextBeforeTheFirstNulAndItsBytes) {
-    const QLineEdit& edit = *window.findChild<QLineEdit*>(QStringLiteral("txtSource"));
-    for (const auto& [given, kept] :
-         {std::pair{"/b/Emma.TxT\0    "s, "/b/Emma.TxT"s}, std::pair{"\0/b/x.txt"s, ""s},
-          std::pair{"/b/caf\xe9.txt"s, "/b/caf\xe9.txt"s}}) {
-        window.pathBox().SetText(given);
-        EXPECT_EQ(window.pathBox().Text(), kept);
-        EXPECT_EQ(edit.text(), QString::fromUtf8(kept.c_str()));
-    }
 }
 
 // "*.TxT" lists book files however their names are written, and a name with double quotes, which
