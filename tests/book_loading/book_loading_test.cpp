@@ -172,6 +172,13 @@ TEST_F(Loader, KeepsTheBookWhenNoneIsLoaded) {
     EXPECT_TRUE(
         p.Trace().starts_with("gave up after 10000 ms; box: Orlavo could not load the book"))
         << p.Trace();
+    // A share that brings a kilobyte each quarter second keeps loading well past ten seconds.
+    p.stalledRead = false;
+    p.readPace = 1000;
+    p.files["/b/share.txt"] = std::string(100000, 'x');
+    p.journal.clear();
+    Load("/b/share.txt");
+    EXPECT_EQ(p.Trace(), "box: Your E Book TxT File Is Loaded From\r\n/b/share.txt");
 }
 
 // A new book ends the reading of the old one; a failed load does not.
@@ -200,6 +207,8 @@ TEST(PosixFileReader, ReadsARegularFileWholeAndRefusesAnythingElse) {
     std::ofstream(d + "/book") << "a\0b\xFF\r\n"s;
     std::ofstream(d + "/caf\xE9.txt") << "a\0b\xFF\r\n"s;  // named in Windows-1252
     std::ofstream(d + "/big") << "1234567";
+    std::ofstream(d + "/\xC2\xEE\xE9\xED\xE0") << "";  // "Война" in Windows-1251 and in KOI8-R
+    std::ofstream(d + "/\xF7\xCF\xCA\xCE\xC1") << "";
     ::mkfifo((d + "/fifo").c_str(), 0600);
     const auto openFiles = [] {
         return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
@@ -207,6 +216,8 @@ TEST(PosixFileReader, ReadsARegularFileWholeAndRefusesAnythingElse) {
     const auto before = openFiles();
     for (const auto& [file, number, why] :
          {std::tuple{d + "/book", 0, ""}, std::tuple{d + "/caf\u00E9.txt", 0, ""},
+          std::tuple{d + "/caf\uFFFD.txt", 0, ""},
+          std::tuple{d + "/Война", int(kFileCannotBeRead), "2 files in this folder are shown"},
           std::tuple{d + "/none", int(kFileNotFound), "no file"},
           std::tuple{d, int(kFileCannotBeRead), "folder"},
           std::tuple{d + "/fifo", int(kFileCannotBeRead), "not an ordinary file"},

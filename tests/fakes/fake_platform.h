@@ -74,9 +74,17 @@ class FakePlatform : public BookList, public TextBox, public Label, public Dialo
         requests.push_back(request);
         return m_chosen < choices.size() ? choices[m_chosen++] : std::nullopt;
     }
-    std::string ReadAll(const std::string& file, std::size_t, ReadProgress&) override {
+    std::string ReadAll(const std::string& file, std::size_t, ReadProgress& progress) override {
         if (!Call("read", files.contains(file))) {
             throw RuntimeError(kFileNotFound, "No file.");
+        }
+        // A slow share: readPace bytes come each quarter second while the loader waits on.
+        for (std::chrono::milliseconds waited{0}; readPace > 0 && progress < files.at(file).size();
+             progress += readPace) {
+            if (!(*m_waiting)(waited += std::chrono::milliseconds(250))) {
+                Note("gave up after " + std::to_string(waited.count()) + " ms");
+                throw m_abandoned = true;
+            }
         }
         return files.at(file);
     }
@@ -98,8 +106,10 @@ class FakePlatform : public BookList, public TextBox, public Label, public Dialo
                 return false;
             }
         }
+        m_waiting = &keepWaiting;
+        m_abandoned = false;
         job();
-        return true;
+        return !m_abandoned;
     }
     [[noreturn]] void EndProgram() override { throw ProgramEnded{}; }
     std::string AppPath() const override { return "/opt/orlavo/bin"; }
@@ -222,6 +232,7 @@ class FakePlatform : public BookList, public TextBox, public Label, public Dialo
     float minimumSize = 0;
     bool canMove = true;
     bool stalledRead = false;
+    std::size_t readPace = 0;
 
   private:
     std::int32_t Checked(std::int32_t at) const {
@@ -247,6 +258,8 @@ class FakePlatform : public BookList, public TextBox, public Label, public Dialo
     BookItems m_items;
     std::size_t m_answered = 0, m_chosen = 0;
     mutable std::map<std::string, int> m_calls;
+    const KeepWaiting* m_waiting = nullptr;
+    bool m_abandoned = false;
 };
 
 }  // namespace orlavo::testing

@@ -8,14 +8,17 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <exception>
 #include <fstream>
 #include <new>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "platform/runtime_error.h"
+#include "platform/text/utf8.h"
 
 namespace orlavo {
 namespace {
@@ -67,24 +70,56 @@ std::string SizeText(std::size_t bytes) {
 }
 
 // Read in pieces, so that whoever waits sees the bytes come in: a share that has stopped
-// answering can then be told from one that is merely slow.
-constexpr std::size_t kPiece = std::size_t{1} << 20;
+// answering can then be told from one that is merely slow. A piece is sized to come within about
+// a second: a large piece from a share that delivers a few KB/s would look like silence for
+// minutes. Pieces start small and grow while the file answers at once, so a local book is still
+// read in pieces of a MiB after its first few hundred KiB.
+class Pieces {
+  public:
+    explicit Pieces(int fd) : m_fd(fd) {
+        // Until the file proves fast, the kernel reads ahead nothing: its read-ahead would ask a
+        // slow share for far more than the piece, and the piece would wait for all of it.
+        ::posix_fadvise(m_fd, 0, 0, POSIX_FADV_RANDOM);
+    }
 
-// Reads what fits into `into`; returns how many bytes came, 0 at the end of the file.
-std::size_t ReadSome(int fd, char* into, std::size_t room, ReadProgress& progress) {
-    for (;;) {
-        const ssize_t got = ::read(fd, into, std::min(room, kPiece));
-        if (got > 0) {
-            progress += static_cast<std::uint64_t>(got);
-        }
-        if (got >= 0) {
-            return static_cast<std::size_t>(got);
-        }
-        if (errno != EINTR) {
-            FailedCall(errno);
+    // Reads what fits into `into`; returns how many bytes came, 0 at the end of the file.
+    std::size_t ReadSome(char* into, std::size_t room, ReadProgress& progress) {
+        for (;;) {
+            const auto start = std::chrono::steady_clock::now();
+            const ssize_t got = ::read(m_fd, into, std::min(room, m_size));
+            if (got > 0) {
+                progress += static_cast<std::uint64_t>(got);
+                Adapt(std::chrono::steady_clock::now() - start);
+            }
+            if (got >= 0) {
+                return static_cast<std::size_t>(got);
+            }
+            if (errno != EINTR) {
+                FailedCall(errno);
+            }
         }
     }
-}
+
+  private:
+    static constexpr std::size_t kSmallest = std::size_t{4} << 10;
+    static constexpr std::size_t kLargest = std::size_t{1} << 20;
+
+    void Adapt(std::chrono::steady_clock::duration took) {
+        using namespace std::chrono_literals;
+        if (took > 1s) {
+            m_size = std::max(m_size / 2, kSmallest);
+            ::posix_fadvise(m_fd, 0, 0, POSIX_FADV_RANDOM);
+        } else if (took < 100ms && m_size < kLargest) {
+            m_size *= 2;
+            if (m_size == kLargest) {
+                ::posix_fadvise(m_fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+            }
+        }
+    }
+
+    int m_fd;
+    std::size_t m_size = std::size_t{16} << 10;
+};
 
 // The encodings file names were written in before UTF-8, on Linux and on the disks and shares of
 // other systems.
@@ -113,8 +148,23 @@ bool IsUtf8(const std::string& name) {
     return !InUtf8(name, "UTF-8").empty() || name.empty();
 }
 
+// The name as a UTF-8 desktop shows it: each byte that starts no character becomes U+FFFD.
+std::string AsShown(const std::string& name) {
+    std::string shown;
+    for (std::size_t i = 0; i < name.size();) {
+        const std::size_t length = utf8::SequenceLength(std::string_view(name).substr(i));
+        shown +=
+            length == 0 ? std::string_view("\uFFFD") : std::string_view(name).substr(i, length);
+        i += length == 0 ? 1 : length;
+    }
+    return shown;
+}
+
 // The person picks a name as the desktop shows it, in UTF-8; a file named on an older system has
-// the same name in another encoding on disk. Returns that file's own path, or nothing.
+// the same name in another encoding on disk, or shows with U+FFFD where its bytes are not UTF-8.
+// Returns the path of that file. Two files may show the same (a name in Windows-1251 and its twin
+// in KOI8-R); which of them the dialog meant cannot be known, and opening either could read the
+// wrong book, so that is said instead.
 std::optional<std::string> OlderNamedTwin(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
@@ -123,24 +173,29 @@ std::optional<std::string> OlderNamedTwin(const std::string& path) {
     if (dir == nullptr) {
         return std::nullopt;
     }
-    std::optional<std::string> found;
+    std::vector<std::string> found;
     while (const dirent* entry = ::readdir(dir)) {
         const std::string name = entry->d_name;
         if (IsUtf8(name)) {
             continue;
         }
+        bool matches = AsShown(name) == wanted;
         for (const char* encoding : kOlderNameEncodings) {
-            if (InUtf8(name, encoding) == wanted) {
-                found = (slash == std::string::npos ? "" : folder) + name;
-                break;
-            }
+            matches = matches || InUtf8(name, encoding) == wanted;
         }
-        if (found) {
-            break;
+        if (matches) {
+            found.push_back((slash == std::string::npos ? "" : folder) + name);
         }
     }
     ::closedir(dir);
-    return found;
+    if (found.size() > 1) {
+        CannotRead(std::to_string(found.size()) + " files in this folder are shown by the name \"" +
+                   wanted +
+                   "\", each written in another old encoding, and Orlavo cannot tell which one "
+                   "was chosen. Rename the book, for instance in a file manager, and choose it "
+                   "again.");
+    }
+    return found.empty() ? std::nullopt : std::optional(found.front());
 }
 
 int OpenForReading(const std::string& path) {
@@ -218,11 +273,12 @@ std::string PosixFileReader::ReadAll(const std::string& path, std::size_t maxByt
     // as long as a third of the load of a large book. A file still growing is followed to its end.
     std::string bytes;
     std::size_t used = 0;
+    Pieces pieces(file.get());
     std::exception_ptr failure;  // a failed read must not leave the string half made
     bytes.resize_and_overwrite(size, [&](char* into, std::size_t room) {
         try {
             while (used < room) {
-                const std::size_t got = ReadSome(file.get(), into + used, room - used, progress);
+                const std::size_t got = pieces.ReadSome(into + used, room - used, progress);
                 if (got == 0) {
                     break;
                 }
@@ -238,7 +294,7 @@ std::string PosixFileReader::ReadAll(const std::string& path, std::size_t maxByt
     }
     for (;;) {
         char more[64 * 1024];
-        const std::size_t got = ReadSome(file.get(), more, sizeof more, progress);
+        const std::size_t got = pieces.ReadSome(more, sizeof more, progress);
         if (got == 0) {
             break;
         }
