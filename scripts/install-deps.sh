@@ -20,7 +20,7 @@ test_packages=(
     dbus dbus-x11 at-spi2-core python3 python3-pyatspi gir1.2-atspi-2.0
     sox espeak-ng bible-kjv
     clang libclang-rt-dev clang-format
-    locales speech-dispatcher speech-dispatcher-flite
+    locales speech-dispatcher speech-dispatcher-flite speech-dispatcher-espeak-ng
     appstream desktop-file-utils lintian
     playerctl python3-gi gir1.2-glib-2.0
 )

@@ -1,22 +1,15 @@
 #include "platform/speechd/speechd_voice.h"
 
-#include <poll.h>
-#include <pthread.h>
-#include <signal.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <map>
 #include <memory>
-#include <optional>
-#include <thread>
 #include <utility>
 
+#include "platform/speechd/speech_watchdog.h"
+#include "platform/speechd/speechd_failures.h"
 #include "platform/text/ascii.h"
-#include "platform/text/utf8.h"
 
 namespace orlavo {
 
@@ -26,11 +19,9 @@ using SteadyClock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
 constexpr std::chrono::milliseconds kHangupCheckInterval{250};
-// The longest speech-dispatcher may take to answer one request, connecting included (which may
-// start it). Its own replies come within milliseconds; the synthesizer's speech is not waited for.
-constexpr SteadyClock::duration kAnswerBound = 5s;
 // While a text waits to be spoken or is being spoken, speech-dispatcher is asked this often
-// whether it still answers, so a stopped one is told within kProbeInterval + kAnswerBound.
+// whether it still answers, and its synthesizer looked at, so a stopped one is told within
+// kProbeInterval + SpeechDispatcherConnection::kAnswerBound.
 constexpr SteadyClock::duration kProbeInterval = 2s;
 // A screen reader's messages cancel an item of ours (text comes after its messages), and the item
 // is said again after them. Someone typing fast beside a long item may cut it off this many times
@@ -67,183 +58,11 @@ void OnMessageEvent(std::size_t messageId, std::size_t clientId, SPDNotification
     }
 }
 
-// Sending a request to a speech-dispatcher that has just gone away raises SIGPIPE, which would
-// end the whole program. While a request is sent, this thread holds the signal back, and
-// discards it afterwards.
-class HoldBackBrokenPipe {
-  public:
-    HoldBackBrokenPipe() {
-        sigemptyset(&m_brokenPipe);
-        sigaddset(&m_brokenPipe, SIGPIPE);
-        sigset_t pending;
-        sigpending(&pending);
-        m_alreadyPending = sigismember(&pending, SIGPIPE) == 1;
-        pthread_sigmask(SIG_BLOCK, &m_brokenPipe, &m_previousMask);
-    }
-    ~HoldBackBrokenPipe() {
-        sigset_t pending;
-        sigpending(&pending);
-        if (!m_alreadyPending && sigismember(&pending, SIGPIPE) == 1) {
-            const timespec noWait{0, 0};
-            sigtimedwait(&m_brokenPipe, nullptr, &noWait);
-        }
-        pthread_sigmask(SIG_SETMASK, &m_previousMask, nullptr);
-    }
-    HoldBackBrokenPipe(const HoldBackBrokenPipe&) = delete;
-    HoldBackBrokenPipe& operator=(const HoldBackBrokenPipe&) = delete;
-
-  private:
-    sigset_t m_brokenPipe;
-    sigset_t m_previousMask;
-    bool m_alreadyPending = false;
-};
-
-// How long the text takes to say at the desktop's rate. Flite and espeak-ng say about fourteen
-// characters a second at rate 0; speech-dispatcher's modules stretch speech up to three times at
-// -100 (Flite's stretch) and speed it up to about twice at 100. Characters, not bytes, so that a
-// Russian book is not given twice an English one's time.
-SteadyClock::duration ExpectedSpeech(const std::string& text, int rate) {
-    const std::size_t characters = utf8::CountCharacters(text);
-    const double stretch = rate < 0 ? 1.0 - rate / 50.0 : 1.0 - rate / 200.0;
-    return std::chrono::duration_cast<SteadyClock::duration>(
-        std::chrono::duration<double>(static_cast<double>(characters) / 14.0 * stretch));
-}
-
-// The longest a synthesizer may plausibly take from beginning a text to ending it: half as long
-// again as expected, for slower voices, and five seconds more for one being started.
-SteadyClock::duration Allowance(const std::string& text, int rate) {
-    return 5s + ExpectedSpeech(text, rate) * 3 / 2;
-}
-
-// The first value of speech-dispatcher's answer to a request ("245-7" gives "7"); empty when it
-// refused or the connection ended. libspeechd's own getters read a missing answer as a string and
-// crash, as they would on a connection cut for an overdue reply.
-std::string Ask(SPDConnection* connection, const std::string& request) {
-    char* answer = spd_send_data(connection, (request + "\r\n").c_str(), SPD_WAIT_REPLY);
-    std::string value = answer != nullptr ? answer : "";
-    std::free(answer);
-    if (value.size() < 4 || value[0] != '2' || value[3] != '-') {
-        return "";
-    }
-    return value.substr(4, value.find("\r\n") - 4);
-}
-
 RuntimeError Failure(const std::string& message) {
     return RuntimeError(kSpeechFailed, message);
 }
 
-// spd_open2 waits for speech-dispatcher's first reply with no limit, and a stopped
-// speech-dispatcher still has its connections accepted by the kernel. So it runs on a thread of
-// its own that the voice stops waiting for after kAnswerBound; a connection that comes too late
-// is closed by that thread, which holds nothing of the voice's.
-struct Opening {
-    std::mutex mutex;
-    std::condition_variable done;
-    bool finished = false;
-    bool abandoned = false;
-    SPDConnection* connection = nullptr;
-};
-
-// The connection, or nullptr when speech-dispatcher is not running and cannot be started; throws
-// kStoppedAnswering when it does not answer in time.
-SPDConnection* OpenWithin(SteadyClock::duration bound, std::string socketPath) {
-    auto opening = std::make_shared<Opening>();
-    std::thread([opening, socketPath = std::move(socketPath)]() mutable {
-        SPDConnection* connection = nullptr;
-        {
-            // Also held back in the library's event thread, which inherits this thread's mask.
-            HoldBackBrokenPipe holdBack;
-            char* error = nullptr;
-            // Starts speech-dispatcher when it is not running, as every client of the desktop's
-            // does.
-            SPDConnectionAddress address{SPD_METHOD_UNIX_SOCKET, socketPath.data(), nullptr, 0,
-                                         nullptr};
-            connection = spd_open2("orlavo", "main", nullptr, SPD_MODE_THREADED,
-                                   socketPath.empty() ? nullptr : &address, 1, &error);
-            std::free(error);
-        }
-        std::lock_guard lock(opening->mutex);
-        if (opening->abandoned) {
-            if (connection != nullptr) {
-                spd_close(connection);
-            }
-            return;
-        }
-        opening->connection = connection;
-        opening->finished = true;
-        opening->done.notify_all();
-    }).detach();
-    std::unique_lock lock(opening->mutex);
-    if (!opening->done.wait_for(lock, bound, [&] { return opening->finished; })) {
-        opening->abandoned = true;
-        throw Failure(kStoppedAnswering);
-    }
-    return opening->connection;
-}
-
 }  // namespace
-
-// Watches the request under way on a connection from a thread of its own; when its reply is
-// overdue, shuts the connection's socket down. libspeechd's reading thread then sees the
-// connection end and wakes the request, which fails, as does every request after it.
-class ReplyWatch {
-  public:
-    explicit ReplyWatch(int socket) : m_socket(socket), m_thread([this] { Run(); }) {}
-    ~ReplyWatch() {
-        {
-            std::lock_guard lock(m_mutex);
-            m_stopping = true;
-        }
-        m_changed.notify_all();
-        m_thread.join();
-    }
-    ReplyWatch(const ReplyWatch&) = delete;
-    ReplyWatch& operator=(const ReplyWatch&) = delete;
-
-    // Runs the request unless the connection was cut before; false when it was, or is for this
-    // request.
-    template <typename Request>
-    bool Within(SteadyClock::duration bound, Request&& request) {
-        {
-            std::lock_guard lock(m_mutex);
-            if (m_cut) {
-                return false;
-            }
-            m_deadline = SteadyClock::now() + bound;
-            m_armed = true;
-        }
-        m_changed.notify_all();
-        request();
-        std::lock_guard lock(m_mutex);
-        m_armed = false;
-        return !m_cut;
-    }
-
-  private:
-    void Run() {
-        std::unique_lock lock(m_mutex);
-        while (!m_stopping) {
-            if (!m_armed) {
-                m_changed.wait(lock);
-            } else if (SteadyClock::now() < m_deadline) {
-                m_changed.wait_until(lock, m_deadline);
-            } else {
-                shutdown(m_socket, SHUT_RDWR);
-                m_cut = true;
-                m_armed = false;
-            }
-        }
-    }
-
-    const int m_socket;
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    SteadyClock::time_point m_deadline;
-    bool m_armed = false;
-    bool m_cut = false;
-    bool m_stopping = false;
-    std::thread m_thread;
-};
 
 SpeechDispatcherVoice::SpeechDispatcherVoice(std::string module, int rate, std::string socketPath,
                                              ModuleChoice choice)
@@ -269,55 +88,46 @@ void SpeechDispatcherVoice::Prepare() {
     }
 }
 
-template <typename Request>
-void SpeechDispatcherVoice::Bounded(Request&& request) {
-    HoldBackBrokenPipe holdBack;
-    if (!m_replyWatch->Within(kAnswerBound, std::forward<Request>(request))) {
+// Runs a request on the connection and gives its result. The request may outlive the call when
+// speech-dispatcher does not answer, so it holds copies of what it uses, never references.
+template <typename T, typename Request>
+T SpeechDispatcherVoice::Result(Request request) {
+    auto value = std::make_shared<T>();
+    try {
+        m_connection->Run(
+            [value, request](SPDConnection* connection) { *value = request(connection); });
+    } catch (const RuntimeError&) {
         // A speech-dispatcher stuck on its synthesizer answers no further request either.
         m_unresponsive = true;
-        throw Failure(kStoppedAnswering);
+        throw;
     }
+    return *value;
 }
 
 void SpeechDispatcherVoice::Connect() {
-    SPDConnection* connection = OpenWithin(kAnswerBound, m_socketPath);
-    if (connection == nullptr) {
-        throw SpeechDispatcherUnreachable(
-            "Speech Dispatcher is not running and cannot be started.");
-    }
-    m_connection = connection;
-    // The socket is the library's own; a duplicate lets us notice it close without reading it,
-    // and cut it when a reply is overdue without touching a number the library may have closed.
-    m_hangupWatch = dup(connection->socket);
-    if (m_hangupWatch < 0) {
-        throw Failure("Speech Dispatcher does not answer.");
-    }
-    m_replyWatch = std::make_unique<ReplyWatch>(m_hangupWatch);
-    std::string clientId;
-    Bounded([&] { clientId = Ask(connection, "HISTORY GET CLIENT_ID"); });
-    m_clientId = std::strtoul(clientId.c_str(), nullptr, 10);
+    m_connection = std::make_unique<SpeechDispatcherConnection>(m_socketPath);
+    m_clientId = std::strtoul(m_connection->Ask("HISTORY GET CLIENT_ID").c_str(), nullptr, 10);
     if (m_clientId == 0) {
-        throw Failure("Speech Dispatcher does not answer.");
+        throw Failure(speechd_failures::kStoppedAnswering);
     }
     {
         Listeners& listeners = TheListeners();
         std::lock_guard lock(listeners.mutex);
         listeners.voices[m_clientId] = this;
     }
-    connection->callback_begin = OnMessageEvent;
-    connection->callback_end = OnMessageEvent;
-    connection->callback_cancel = OnMessageEvent;
-    bool refused = false;
-    Bounded([&] {
-        refused = spd_set_notification_on(connection, SPD_BEGIN) != 0 ||
-                  spd_set_notification_on(connection, SPD_END) != 0 ||
-                  spd_set_notification_on(connection, SPD_CANCEL) != 0 ||
-                  spd_set_data_mode(connection, SPD_DATA_TEXT) != 0;
+    const bool refused = Result<bool>([](SPDConnection* connection) {
+        connection->callback_begin = OnMessageEvent;
+        connection->callback_end = OnMessageEvent;
+        connection->callback_cancel = OnMessageEvent;
+        return spd_set_notification_on(connection, SPD_BEGIN) != 0 ||
+               spd_set_notification_on(connection, SPD_END) != 0 ||
+               spd_set_notification_on(connection, SPD_CANCEL) != 0 ||
+               spd_set_data_mode(connection, SPD_DATA_TEXT) != 0;
     });
     if (refused) {
-        throw Failure("Speech Dispatcher does not answer.");
+        throw Failure(speechd_failures::kStoppedAnswering);
     }
-    Bounded([&] { m_desktopLanguage = Ask(connection, "GET LANGUAGE"); });
+    m_desktopLanguage = m_connection->Ask("GET LANGUAGE");
     m_language = m_desktopLanguage;
 }
 
@@ -325,28 +135,33 @@ void SpeechDispatcherVoice::UseModule() {
     if (m_module.empty()) {
         return;
     }
-    char** modules = nullptr;
-    Bounded([&] { modules = spd_list_modules(m_connection); });
-    if (modules == nullptr) {
-        throw Failure("Speech Dispatcher does not say which speech synthesizers it has.");
+    const std::string wanted = m_module;
+    const int installed = Result<int>([wanted](SPDConnection* connection) {
+        char** modules = spd_list_modules(connection);
+        if (modules == nullptr) {
+            return -1;
+        }
+        bool found = false;
+        for (char** module = modules; *module != nullptr; ++module) {
+            found = found || wanted == *module;
+        }
+        free_spd_modules(modules);
+        return found ? 1 : 0;
+    });
+    if (installed < 0) {
+        throw Failure(speechd_failures::kNoModuleList);
     }
-    bool installed = false;
-    for (char** module = modules; *module != nullptr; ++module) {
-        installed = installed || m_module == *module;
-    }
-    free_spd_modules(modules);
     if (!installed && m_moduleChoice == ModuleChoice::kPreferred) {
         m_module.clear();  // speech-dispatcher's own choice, the one the screen reader speaks with
         return;
     }
     if (!installed) {
-        throw Failure("The speech synthesizer \"" + m_module +
-                      "\" chosen for the desktop is not installed.");
+        throw Failure(speechd_failures::ModuleMissing(m_module));
     }
-    int refused = 0;
-    Bounded([&] { refused = spd_set_output_module(m_connection, m_module.c_str()); });
-    if (refused != 0) {
-        throw Failure("Speech Dispatcher cannot use the speech synthesizer \"" + m_module + "\".");
+    if (Result<int>([wanted](SPDConnection* connection) {
+            return spd_set_output_module(connection, wanted.c_str());
+        }) != 0) {
+        throw Failure(speechd_failures::ModuleRefused(m_module));
     }
 }
 
@@ -356,10 +171,10 @@ void SpeechDispatcherVoice::SetLanguage(std::string_view language) {
     if (wanted.empty() || wanted == m_language) {
         return;
     }
-    int refused = 0;
-    Bounded([&] { refused = spd_set_language(m_connection, wanted.c_str()); });
-    if (refused != 0) {
-        throw Failure("Speech Dispatcher does not accept the language \"" + wanted + "\".");
+    if (Result<int>([wanted](SPDConnection* connection) {
+            return spd_set_language(connection, wanted.c_str());
+        }) != 0) {
+        throw Failure(speechd_failures::LanguageRefused(wanted));
     }
     m_language = wanted;
 }
@@ -369,11 +184,11 @@ void SpeechDispatcherVoice::Speak(std::string text, std::string_view language) {
     if (ascii::IsAllWhitespace(text) || Silenced()) {
         return;
     }
-    if (m_unresponsive) {
-        throw Failure(kStoppedAnswering);
+    if (m_unresponsive || m_connection->Unresponsive()) {
+        throw Failure(speechd_failures::kStoppedAnswering);
     }
     if (ConnectionLost()) {
-        throw Failure("The connection to Speech Dispatcher was lost.");
+        throw Failure(speechd_failures::kConnectionLost);
     }
     SetLanguage(language);
     {
@@ -388,8 +203,9 @@ void SpeechDispatcherVoice::Speak(std::string text, std::string_view language) {
         }
         // As text, the book waits behind a screen reader's messages and is cut off by them rather
         // than talking over them or holding them back; an item cut off is said again after them.
-        int messageId = -1;
-        Bounded([&] { messageId = spd_say(m_connection, SPD_TEXT, text.c_str()); });
+        const int messageId = Result<int>([text](SPDConnection* connection) {
+            return spd_say(connection, SPD_TEXT, text.c_str());
+        });
         const Outcome outcome = messageId < 0 ? Outcome::kRefused : AwaitEnd(messageId, text);
         if (outcome == Outcome::kInterrupted && interruptions < kMostInterruptions) {
             continue;
@@ -409,32 +225,31 @@ void SpeechDispatcherVoice::Conclude(Outcome outcome) {
             // answering never holds up the thread that asked for silence. This also catches a
             // Silence that came while the text was being sent.
             try {
-                Bounded([&] { spd_cancel(m_connection); });
+                Result<int>([](SPDConnection* connection) { return spd_cancel(connection); });
             } catch (const RuntimeError&) {
                 // Silence was asked for, and a speech-dispatcher that no longer answers says
                 // nothing more of ours either.
             }
             return;
         case Outcome::kRefused:
-            throw Failure(ConnectionLost() ? "The connection to Speech Dispatcher was lost."
-                                           : "Speech Dispatcher does not accept the text.");
+            throw Failure(ConnectionLost() ? speechd_failures::kConnectionLost
+                                           : speechd_failures::kTextRefused);
         case Outcome::kLost:
-            throw Failure("The connection to Speech Dispatcher was lost.");
+            throw Failure(speechd_failures::kConnectionLost);
         case Outcome::kOverdue:
             m_unresponsive = true;
-            throw Failure(m_module.empty()
-                              ? "The speech synthesizer stopped speaking."
-                              : "The speech synthesizer \"" + m_module + "\" stopped speaking.");
+            throw Failure(speechd_failures::StoppedSpeaking(m_module));
     }
 }
 
-// Waits for the end of the message. The allowance for the synthesizer starts when it begins the
-// text: before that the text may wait behind another program's long speech, and all that is
-// asked meanwhile is that speech-dispatcher still answers.
+// Waits for the end of the message, asking speech-dispatcher every kProbeInterval whether it still
+// answers and which synthesizer it speaks with, for the watchdog to look at. Before the text
+// begins it may wait behind another program's long speech, which is no fault.
 SpeechDispatcherVoice::Outcome SpeechDispatcherVoice::AwaitEnd(int messageId,
                                                                const std::string& text) {
     const auto id = static_cast<std::size_t>(messageId);
-    std::optional<SteadyClock::time_point> deadline;
+    SpeechWatchdog watchdog(m_connection->Peer(), text, m_rate);
+    bool begun = false;
     SteadyClock::time_point nextProbe = SteadyClock::now() + kProbeInterval;
     std::unique_lock lock(m_mutex);
     while (!m_finished.contains(id)) {
@@ -449,27 +264,31 @@ SpeechDispatcherVoice::Outcome SpeechDispatcherVoice::AwaitEnd(int messageId,
             return Outcome::kLost;
         }
         const SteadyClock::time_point now = SteadyClock::now();
-        if (!deadline && m_begun.contains(id)) {
-            deadline = now + Allowance(text, m_rate);
+        if (!begun && m_begun.contains(id)) {
+            begun = true;
+            watchdog.Begun(now);
         }
-        if (deadline && now >= *deadline) {
+        if (watchdog.Deadline() && now >= *watchdog.Deadline()) {
             return Outcome::kOverdue;
         }
         if (now >= nextProbe) {
             lock.unlock();
             // A request speech-dispatcher answers itself, without its synthesizer.
-            std::string module;
-            Bounded([&] { module = Ask(m_connection, "GET OUTPUT_MODULE"); });
+            const std::string module = m_connection->Ask("GET OUTPUT_MODULE");
+            const bool goesOn = module.empty() || watchdog.GoesOn(SteadyClock::now(), module);
             lock.lock();
             if (module.empty()) {
                 return Outcome::kLost;
+            }
+            if (!goesOn && !m_finished.contains(id)) {
+                return Outcome::kOverdue;
             }
             nextProbe = SteadyClock::now() + kProbeInterval;
             continue;
         }
         SteadyClock::time_point wake = std::min(nextProbe, now + kHangupCheckInterval);
-        if (deadline) {
-            wake = std::min(wake, *deadline);
+        if (watchdog.Deadline()) {
+            wake = std::min(wake, *watchdog.Deadline());
         }
         m_changed.wait_until(lock, wake);
     }
@@ -514,9 +333,7 @@ void SpeechDispatcherVoice::Cancelled(std::size_t messageId) {
 }
 
 bool SpeechDispatcherVoice::ConnectionLost() const {
-    pollfd watch{m_hangupWatch, POLLRDHUP, 0};
-    return m_hangupWatch < 0 ||
-           (poll(&watch, 1, 0) > 0 && (watch.revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0);
+    return m_connection->Lost();
 }
 
 void SpeechDispatcherVoice::Close() {
@@ -529,28 +346,14 @@ void SpeechDispatcherVoice::Close() {
         listeners.voices.erase(m_clientId);
     }
     // What the program was saying stops with it, rather than running on after it.
-    if (m_replyWatch && !ConnectionLost() && !m_unresponsive) {
+    if (!ConnectionLost() && !m_unresponsive && !m_connection->Unresponsive()) {
         try {
-            Bounded([&] { spd_cancel(m_connection); });
+            Result<int>([](SPDConnection* connection) { return spd_cancel(connection); });
         } catch (const RuntimeError&) {
             // Nothing more can be said to it.
         }
     }
-    m_replyWatch.reset();
-    {
-        HoldBackBrokenPipe holdBack;
-        // A connection that ended was closed by libspeechd's reading thread already; spd_close
-        // closing its number again could close another file of the program's that took it.
-        if (m_connection->stream == nullptr) {
-            m_connection->socket = -1;
-        }
-        spd_close(m_connection);
-    }
-    if (m_hangupWatch >= 0) {
-        close(m_hangupWatch);
-        m_hangupWatch = -1;
-    }
-    m_connection = nullptr;
+    m_connection.reset();
 }
 
 }  // namespace orlavo

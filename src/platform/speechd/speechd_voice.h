@@ -1,7 +1,5 @@
 #pragma once
 
-#include <libspeechd.h>
-
 #include <condition_variable>
 #include <cstddef>
 #include <memory>
@@ -10,24 +8,12 @@
 #include <string>
 #include <string_view>
 
-#include "platform/runtime_error.h"
+#include "platform/speechd/speechd_connection.h"
 #include "platform/voice.h"
 
 namespace orlavo {
 
-class ReplyWatch;
-
-// What the person is told when speech-dispatcher was stopped or is stuck.
-inline constexpr const char* kStoppedAnswering = "speech-dispatcher stopped answering.";
-
-// speech-dispatcher is not running and could not be started: the desktop has no speech service
-// of its own, and the program speaks with its own voice instead. Every other failure of
-// SpeechDispatcherVoice is a plain RuntimeError, to be shown to the person.
-class SpeechDispatcherUnreachable : public RuntimeError {
-  public:
-    explicit SpeechDispatcherUnreachable(const std::string& message)
-        : RuntimeError(kSpeechFailed, message) {}
-};
+class SpeechDispatcherConnection;
 
 // The desktop's own speech service, speech-dispatcher, as the program's voice: the items of the
 // book go in as text with their language, and speech-dispatcher speaks them with the synthesizer
@@ -40,10 +26,11 @@ class SpeechDispatcherUnreachable : public RuntimeError {
 // comes while an item is spoken or waits cuts the item off, and the item is said again after it,
 // so the person hears the screen reader alone and then the whole item.
 //
-// No request waits on speech-dispatcher for ever: connecting gives up after a few seconds, and a
-// reply that is overdue cuts the connection, which ends the request. A speech-dispatcher that was
-// stopped or is stuck is told (kStoppedAnswering) within ten seconds, whether it
-// stops before, while or after it speaks a text of ours.
+// No request waits on speech-dispatcher for ever (SpeechDispatcherConnection bounds each one), and
+// while a text waits or is spoken speech-dispatcher is asked every few seconds whether it still
+// answers, and its synthesizer watched (SpeechWatchdog): one that was stopped, is stuck or ended
+// is told within ten seconds, whether before, while or after it speaks a text of ours, and a slow
+// voice is never cut.
 class SpeechDispatcherVoice : public Voice {
   public:
     // Whether the voice may read without `module`: a synthesizer the person named must be there,
@@ -66,10 +53,9 @@ class SpeechDispatcherVoice : public Voice {
     // when it stops answering or cannot speak as chosen (the synthesizer is not installed).
     void Prepare() override;
     // Throws RuntimeError(kSpeechFailed) when the connection is lost, speech-dispatcher stops
-    // answering, or the synthesizer is still not done well past the time the text takes to say
-    // at the chosen rate, counted from the moment it began (not while the text waits behind other
-    // programs' speech); the voice is of no further use then. Text another program's message cuts
-    // off is sent again, up to a bound past which it counts as spoken.
+    // answering, or its synthesizer stopped or ended; the voice is of no further use then. Text
+    // another program's message cuts off is sent again, up to a bound past which it counts as
+    // spoken.
     void Speak(std::string text, std::string_view language) override;
     // Never waits for speech-dispatcher: the Speak under way cancels its text. For good: every
     // later Speak returns at once without sending anything, so nothing is heard once the program
@@ -85,15 +71,14 @@ class SpeechDispatcherVoice : public Voice {
     enum class Outcome { kHeard, kInterrupted, kSilenced, kRefused, kLost, kOverdue };
 
     void Connect();
+    template <typename T, typename Request>
+    T Result(Request request);
     void UseModule();
     void SetLanguage(std::string_view language);
     Outcome AwaitEnd(int messageId, const std::string& text);
     // Returns or throws as the text's last outcome asks.
     void Conclude(Outcome outcome);
     bool ConnectionLost() const;
-    // Runs one request with the reply watch armed, throwing kStoppedAnswering when it overran.
-    template <typename Request>
-    void Bounded(Request&& request);
     bool Silenced();
     void Close();
 
@@ -101,10 +86,8 @@ class SpeechDispatcherVoice : public Voice {
     int m_rate = 0;
     std::string m_socketPath;
     ModuleChoice m_moduleChoice;
-    SPDConnection* m_connection = nullptr;
+    std::unique_ptr<SpeechDispatcherConnection> m_connection;
     std::size_t m_clientId = 0;
-    int m_hangupWatch = -1;  // our own handle on the connection's socket, to notice it close
-    std::unique_ptr<ReplyWatch> m_replyWatch;  // cuts m_hangupWatch's socket when a reply is late
     std::string m_desktopLanguage;
     std::string m_language;  // the language last set for the connection
     bool m_unresponsive = false;

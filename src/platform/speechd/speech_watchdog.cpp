@@ -1,0 +1,123 @@
+#include "platform/speechd/speech_watchdog.h"
+
+#include <dirent.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace orlavo {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// What /proc tells of a process: its name (cut to 15 bytes), state letter and parent.
+struct ProcessState {
+    std::string name;
+    char state = '?';
+    pid_t parent = 0;
+};
+
+std::optional<ProcessState> ReadProcess(pid_t pid) {
+    std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(file, line)) {
+        return std::nullopt;
+    }
+    // "pid (name) S ppid ...": the name may hold spaces and parentheses itself.
+    const std::size_t open = line.find('(');
+    const std::size_t close = line.rfind(')');
+    if (open == std::string::npos || close == std::string::npos || close < open) {
+        return std::nullopt;
+    }
+    ProcessState process;
+    process.name = line.substr(open + 1, close - open - 1);
+    std::istringstream rest(line.substr(close + 1));
+    rest >> process.state >> process.parent;
+    return process;
+}
+
+// speech-dispatcher runs each synthesizer as a child process named sd_<module>.
+pid_t FindModule(pid_t daemon, const std::string& module) {
+    const std::string name = ("sd_" + module).substr(0, 15);
+    DIR* proc = opendir("/proc");
+    pid_t found = 0;
+    while (proc != nullptr && found == 0) {
+        const dirent* entry = readdir(proc);
+        if (entry == nullptr) {
+            break;
+        }
+        const pid_t pid = static_cast<pid_t>(std::strtol(entry->d_name, nullptr, 10));
+        if (pid <= 0) {
+            continue;
+        }
+        const std::optional<ProcessState> process = ReadProcess(pid);
+        if (process && process->parent == daemon && process->name == name) {
+            found = pid;
+        }
+    }
+    if (proc != nullptr) {
+        closedir(proc);
+    }
+    return found;
+}
+
+// Stopped (by a signal or a debugger), or ended and not yet collected.
+bool IsAlive(const ProcessState& process) {
+    return process.state != 'T' && process.state != 't' && process.state != 'Z' &&
+           process.state != 'X';
+}
+
+// Characters a synthesizer says one syllable or digit at a time: the ideographs, kana and hangul
+// (U+3000 and up, three- and four-byte UTF-8 sequences from lead byte E3), and digits.
+bool IsSlow(unsigned char lead) {
+    return (lead >= '0' && lead <= '9') || (lead >= 0xE3 && lead <= 0xED) || lead >= 0xF0;
+}
+
+}  // namespace
+
+SpeechWatchdog::Clock::duration SpeechWatchdog::Allowance(const std::string& text, int rate) {
+    // Flite and espeak-ng say about fourteen characters a second at rate 0, but only about three
+    // of Chinese or of a long number; speech-dispatcher's modules stretch speech up to three
+    // times at -100 (Flite's stretch) and speed it up to about twice at 100.
+    double seconds = 0;
+    for (const char byte : text) {
+        const auto lead = static_cast<unsigned char>(byte);
+        if ((lead & 0xC0) != 0x80) {
+            seconds += IsSlow(lead) ? 1.0 / 3.0 : 1.0 / 14.0;
+        }
+    }
+    const double stretch = rate < 0 ? 1.0 - rate / 50.0 : 1.0 - rate / 200.0;
+    // Half as long again, for slower voices, and five seconds more for one being started.
+    return 5s + std::chrono::duration_cast<Clock::duration>(
+                    std::chrono::duration<double>(seconds * stretch * 1.5));
+}
+
+SpeechWatchdog::SpeechWatchdog(pid_t daemon, const std::string& text, int rate)
+    : m_daemon(daemon), m_allowance(Allowance(text, rate)) {}
+
+void SpeechWatchdog::Begun(Clock::time_point now) {
+    m_begun = true;
+    if (m_module == 0) {
+        m_deadline = now + m_allowance;
+    }
+}
+
+bool SpeechWatchdog::GoesOn(Clock::time_point now, const std::string& module) {
+    if (m_daemon > 0 && !module.empty()) {
+        const pid_t seen = m_module != 0 ? m_module : FindModule(m_daemon, module);
+        const std::optional<ProcessState> process = seen != 0 ? ReadProcess(seen) : std::nullopt;
+        if (m_module != 0 && (!process || process->parent != m_daemon)) {
+            return false;  // it ended while it had our text
+        }
+        if (process) {
+            m_module = seen;
+            m_deadline.reset();
+            return IsAlive(*process);
+        }
+    }
+    return !m_deadline || now < *m_deadline;
+}
+
+}  // namespace orlavo
