@@ -10,6 +10,7 @@
 #include <thread>
 #include <utility>
 
+#include "platform/dbus/bus_timeouts.h"
 #include "platform/dbus/mpris_application_adaptor.h"
 #include "platform/dbus/mpris_player_adaptor.h"
 
@@ -19,7 +20,6 @@ namespace {
 const QString kObjectPath = QStringLiteral("/org/mpris/MediaPlayer2");
 const QString kPlayerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
 const QString kBusName = QStringLiteral("org.mpris.MediaPlayer2.orlavo");
-constexpr int kAnswerWithinMs = 3000;
 // RequestName's flag and answer.
 constexpr uint kDoNotQueue = 4;
 constexpr uint kNameTaken = 3;
@@ -79,7 +79,7 @@ void DBusDesktopSession::RequestName(const QString& name, bool orAnInstance) {
         QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
         QStringLiteral("org.freedesktop.DBus"), QStringLiteral("RequestName"));
     call << name << kDoNotQueue;
-    auto* watcher = new QDBusPendingCallWatcher(m_bus->asyncCall(call, kAnswerWithinMs), this);
+    auto* watcher = new QDBusPendingCallWatcher(m_bus->asyncCall(call, kBusAnswerMs), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
             [this, orAnInstance](QDBusPendingCallWatcher* answered) {
                 answered->deleteLater();

@@ -2,13 +2,19 @@
 
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
+#include <QTimer>
 #include <QVariantMap>
+#include <climits>
 #include <utility>
+
+#include "platform/dbus/bus_timeouts.h"
 
 namespace orlavo {
 namespace {
 
-constexpr int kAnswerWithinMs = 3000;
+// The portal call itself is never given up on, so that an answer after kBusAnswerMs still comes
+// in and its request can be closed; Orlavo stops waiting for it after kBusAnswerMs all the same.
+constexpr int kForever = INT_MAX;
 // The portal's flags: 4 suspend, 8 idle. A book is listened to, not watched, so the machine must
 // not go to sleep under it either.
 constexpr uint kSuspendAndIdle = 4 | 8;
@@ -53,55 +59,94 @@ void DBusIdleInhibitor::Ask(Way way) {
         return;
     }
     QDBusMessage call;
+    QString path;
+    const int attempt = ++m_attempt;
     if (way == Way::kPortal) {
+        // The portal names the request after the caller and the token, so its path is known
+        // before any answer, and it can be closed whatever the answer turns out to be.
+        const QString token = QStringLiteral("orlavo%1").arg(attempt);
+        QString sender = m_bus->baseService().mid(1);
+        sender.replace(u'.', u'_');
+        path = QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2").arg(sender, token);
         call = QDBusMessage::createMethodCall(
             kPortal, QStringLiteral("/org/freedesktop/portal/desktop"),
             QStringLiteral("org.freedesktop.portal.Inhibit"), QStringLiteral("Inhibit"));
-        call << QString() << kSuspendAndIdle << QVariantMap{{QStringLiteral("reason"), m_reason}};
+        call << QString() << kSuspendAndIdle
+             << QVariantMap{{QStringLiteral("handle_token"), token},
+                            {QStringLiteral("reason"), m_reason}};
+        QTimer::singleShot(kBusAnswerMs, this, [this, attempt] {
+            if (m_asking && m_attempt == attempt) {
+                // Too slow: the next way is tried, and the portal's answer, should it still come,
+                // is closed when it does.
+                Ask(m_wanted ? Way::kScreenSaver : Way::kNone);
+                if (!m_wanted) {
+                    m_gaveUp = false;
+                }
+            }
+        });
     } else {
-        const QString path = way == Way::kScreenSaver
-                                 ? QStringLiteral("/org/freedesktop/ScreenSaver")
-                                 : QStringLiteral("/ScreenSaver");
+        path = way == Way::kScreenSaver ? QStringLiteral("/org/freedesktop/ScreenSaver")
+                                        : QStringLiteral("/ScreenSaver");
         call = QDBusMessage::createMethodCall(kScreenSaver, path, kScreenSaver,
                                               QStringLiteral("Inhibit"));
         call << m_application << m_reason;
     }
     m_asking = true;
-    auto* watcher = new QDBusPendingCallWatcher(m_bus->asyncCall(call, kAnswerWithinMs), this);
+    const int timeout = way == Way::kPortal ? kForever : kBusAnswerMs;
+    auto* watcher = new QDBusPendingCallWatcher(m_bus->asyncCall(call, timeout), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
-            [this, way, path = call.path()](QDBusPendingCallWatcher* answered) {
+            [this, way, path, attempt](QDBusPendingCallWatcher* answered) {
                 answered->deleteLater();
                 const QDBusMessage reply = answered->reply();
-                if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
-                    Ask(Way(int(way) + 1));
+                if (m_attempt != attempt || !m_asking) {
+                    // Orlavo went on without this answer: what it holds is let go at once.
+                    if (way == Way::kPortal && reply.type() == QDBusMessage::ReplyMessage) {
+                        const auto given =
+                            qvariant_cast<QDBusObjectPath>(reply.arguments().value(0)).path();
+                        Close(given.isEmpty() ? path : given);
+                    }
                     return;
                 }
-                if (way == Way::kPortal) {
-                    m_request = qvariant_cast<QDBusObjectPath>(reply.arguments().constFirst());
-                } else {
-                    m_cookie = reply.arguments().constFirst().toUInt();
-                    m_cookiePath = path;
-                }
-                m_way = way;
-                m_asking = false;
-                Settle();
+                Answered(way, path, reply);
             });
+}
+
+void DBusIdleInhibitor::Answered(Way way, const QString& path, const QDBusMessage& reply) {
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
+        Ask(Way(int(way) + 1));
+        return;
+    }
+    if (way == Way::kPortal) {
+        m_request = qvariant_cast<QDBusObjectPath>(reply.arguments().constFirst());
+        if (m_request->path().isEmpty()) {
+            m_request = QDBusObjectPath(path);
+        }
+    } else {
+        m_cookie = reply.arguments().constFirst().toUInt();
+        m_cookiePath = path;
+    }
+    m_way = way;
+    m_asking = false;
+    Settle();
+}
+
+void DBusIdleInhibitor::Close(const QString& request) {
+    m_bus->send(QDBusMessage::createMethodCall(kPortal, request,
+                                               QStringLiteral("org.freedesktop.portal.Request"),
+                                               QStringLiteral("Close")));
 }
 
 // Nobody waits for the answer: a desktop that does not take the release back has nothing to hold
 // once Orlavo's connection ends.
 void DBusIdleInhibitor::Release() {
-    QDBusMessage call;
     if (m_request) {
-        call = QDBusMessage::createMethodCall(kPortal, m_request->path(),
-                                              QStringLiteral("org.freedesktop.portal.Request"),
-                                              QStringLiteral("Close"));
+        Close(m_request->path());
     } else {
-        call = QDBusMessage::createMethodCall(kScreenSaver, m_cookiePath, kScreenSaver,
-                                              QStringLiteral("UnInhibit"));
+        QDBusMessage call = QDBusMessage::createMethodCall(kScreenSaver, m_cookiePath, kScreenSaver,
+                                                           QStringLiteral("UnInhibit"));
         call << *m_cookie;
+        m_bus->send(call);
     }
-    m_bus->send(call);
     m_request.reset();
     m_cookie.reset();
 }

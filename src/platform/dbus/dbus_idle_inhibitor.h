@@ -11,7 +11,9 @@ namespace orlavo {
 // Asks the desktop not to go idle (blank, lock, suspend) and lets it go again: through the
 // desktop portal where there is one, else through the screen saver's own service, else not at
 // all. Every call is asynchronous and short, and a request still unanswered when the wish changes
-// is settled when its answer comes, so the caller never waits on the desktop.
+// is settled when its answer comes, so the caller never waits on the desktop. A portal that
+// answers after Orlavo went on without it (or after reading ended) has its request closed at
+// once: at most one way keeps the desktop awake, and none once the wish is dropped.
 class DBusIdleInhibitor : public QObject {
   public:
     // `application` and `reason` are what the desktop shows about the request.
@@ -28,6 +30,8 @@ class DBusIdleInhibitor : public QObject {
     void Settle();
     void Ask(Way way);
     void Release();
+    void Answered(Way way, const QString& path, const QDBusMessage& reply);
+    void Close(const QString& request);
 
     QString m_application;
     QString m_reason;
@@ -42,6 +46,8 @@ class DBusIdleInhibitor : public QObject {
     std::optional<QDBusObjectPath> m_request;
     std::optional<uint> m_cookie;
     QString m_cookiePath;
+    // The number of the latest request, so that a late answer is told from the one awaited.
+    int m_attempt = 0;
 };
 
 }  // namespace orlavo

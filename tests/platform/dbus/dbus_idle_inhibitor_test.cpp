@@ -1,6 +1,7 @@
 // The idle inhibitor against stand-ins for the desktop portal and the screen saver, on a session
 // bus of the test's own (dbus-run-session): which of them is asked, and that what was asked for
-// is let go again, also when the wish is dropped before the desktop answered.
+// is let go again, also when the wish is dropped before the desktop answered or the portal
+// answers only after Orlavo went on to the screen saver.
 // The bus connections need a QCoreApplication for the whole run, so this test brings its own main.
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include <QDBusObjectPath>
 #include <QDBusVirtualObject>
 #include <QElapsedTimer>
+#include <QTimer>
 
 #include "platform/dbus/dbus_idle_inhibitor.h"
 
@@ -18,10 +20,12 @@ namespace orlavo {
 namespace {
 
 // Answers Inhibit, Close and UnInhibit for the services it was given the names of, at the paths
-// given, and notes each call it answers as "Member path argument;".
+// given, and notes each call it answers as "Member path argument;". The portal answers Inhibit
+// after `portalLateMs`.
 class FakeDesktop : public QDBusVirtualObject {
   public:
-    explicit FakeDesktop(QStringList paths) : m_paths(std::move(paths)) {}
+    FakeDesktop(QStringList paths, int portalLateMs)
+        : m_paths(std::move(paths)), m_portalLateMs(portalLateMs) {}
     QString introspect(const QString&) const override { return {}; }
     bool handleMessage(const QDBusMessage& call, const QDBusConnection& bus) override {
         if (!m_paths.contains(call.path()) && !call.path().contains(QStringLiteral("request"))) {
@@ -33,6 +37,9 @@ class FakeDesktop : public QDBusVirtualObject {
         if (call.member() == "Inhibit" && call.interface().contains("portal")) {
             reply << QVariant::fromValue(
                 QDBusObjectPath("/org/freedesktop/portal/desktop/request/1"));
+            call.setDelayedReply(true);
+            QTimer::singleShot(m_portalLateMs, [bus, reply] { bus.send(reply); });
+            return true;
         } else if (call.member() == "Inhibit") {
             reply << 42u;
         }
@@ -43,6 +50,7 @@ class FakeDesktop : public QDBusVirtualObject {
 
   private:
     QStringList m_paths;
+    int m_portalLateMs;
 };
 
 void Spin(int ms) {
@@ -57,6 +65,7 @@ struct InhibitCase {
     const char* name;
     QStringList services, paths;
     bool dropAtOnce;
+    int portalLateMs;
     QString calls;
 };
 
@@ -65,7 +74,7 @@ class IdleInhibitor : public ::testing::TestWithParam<InhibitCase> {};
 TEST_P(IdleInhibitor, AsksTheFirstThatAnswersAndLetsGoAfter) {
     const InhibitCase& c = GetParam();
     QDBusConnection desktopBus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, c.name);
-    FakeDesktop desktop(c.paths);
+    FakeDesktop desktop(c.paths, c.portalLateMs);
     desktopBus.registerVirtualObject("/", &desktop, QDBusConnection::SubPath);
     for (const QString& service : c.services) {
         ASSERT_TRUE(desktopBus.registerService(service));
@@ -74,9 +83,9 @@ TEST_P(IdleInhibitor, AsksTheFirstThatAnswersAndLetsGoAfter) {
         DBusIdleInhibitor inhibitor("Orlavo", "Reading a book aloud");
         inhibitor.Use(QDBusConnection::sessionBus());
         inhibitor.Hold(true);
-        Spin(c.dropAtOnce ? 0 : 300);
+        Spin(c.dropAtOnce ? 0 : 300 + c.portalLateMs);
         inhibitor.Hold(false);
-        Spin(300);
+        Spin(300 + c.portalLateMs);
     }
     EXPECT_EQ(desktop.calls.toStdString(), c.calls.toStdString());
     for (const QString& service : c.services) {
@@ -94,21 +103,38 @@ const QString kPortalCalls = "Inhibit " + kPortalPath + " 12;Close " + kPortalPa
 INSTANTIATE_TEST_SUITE_P(
     Desktops, IdleInhibitor,
     ::testing::Values(
-        InhibitCase{"ThePortal", {kPortal, kSaver}, {kPortalPath, kSaverPath}, false, kPortalCalls},
         InhibitCase{
-            "ThePortalDroppedBeforeItAnswered", {kPortal}, {kPortalPath}, true, kPortalCalls},
+            "ThePortal", {kPortal, kSaver}, {kPortalPath, kSaverPath}, false, 0, kPortalCalls},
+        InhibitCase{
+            "ThePortalDroppedBeforeItAnswered", {kPortal}, {kPortalPath}, true, 0, kPortalCalls},
         InhibitCase{
             "TheScreenSaver",
             {kSaver},
             {kSaverPath},
             false,
+            0,
             "Inhibit " + kSaverPath + " Reading a book aloud;UnInhibit " + kSaverPath + " 42;"},
         InhibitCase{"TheScreenSaverOfOlderDesktops",
                     {kSaver},
                     {"/ScreenSaver"},
                     false,
+                    0,
                     "Inhibit /ScreenSaver Reading a book aloud;UnInhibit /ScreenSaver 42;"},
-        InhibitCase{"NothingToAsk", {}, {}, false, ""}),
+        InhibitCase{"ThePortalAnsweringAfterReadingEnded",
+                    {kPortal},
+                    {kPortalPath},
+                    true,
+                    3500,
+                    kPortalCalls},
+        InhibitCase{"ThePortalAnsweringAfterTheScreenSaver",
+                    {kPortal, kSaver},
+                    {kPortalPath, kSaverPath},
+                    false,
+                    3500,
+                    "Inhibit " + kPortalPath + " 12;Inhibit " + kSaverPath +
+                        " Reading a book aloud;Close " + kPortalPath + "/request/1 ;UnInhibit " +
+                        kSaverPath + " 42;"},
+        InhibitCase{"NothingToAsk", {}, {}, false, 0, ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
