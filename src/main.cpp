@@ -8,9 +8,10 @@
 #include "form_state/program_texts.h"
 #include "main_window/chosen_commands.h"
 #include "main_window/form1.h"
-#include "platform/a11y/atspi_screen_reader.h"
+#include "platform/dbus/atspi_screen_reader.h"
 #include "platform/dbus/dbus_desktop_session.h"
 #include "platform/posix/posix_file_reader.h"
+#include "platform/posix/screen_reader_process.h"
 #include "platform/qt/qt_background_work.h"
 #include "platform/qt/qt_file_dialog.h"
 #include "platform/qt/qt_main_window.h"
@@ -64,7 +65,8 @@ int main(int argc, char** argv) {
     orlavo::PosixFileReader files;
     orlavo::QtBackgroundWork background;
     // Asked now, so that its answer is in by the time the voice is first made.
-    orlavo::AtspiScreenReader screenReader;
+    orlavo::AtspiScreenReader desktopScreenReader;
+    orlavo::ScreenReaderProcess screenReader(desktopScreenReader);
     orlavo::DBusDesktopSession desktop(orlavo::kProgramName, orlavo::kDesktopEntry);
     orlavo::Form1* form = nullptr;
     orlavo::ChosenCommands commands(window.eventPump(),

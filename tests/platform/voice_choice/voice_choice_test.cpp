@@ -2,8 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "platform/posix/screen_reader_process.h"
+
 namespace orlavo {
 namespace {
+
+using namespace std::string_literals;
 
 using Engine = VoiceChoice::Engine;
 constexpr VoiceRoute kAlone = VoiceRoute::kAsChosen;
@@ -42,6 +50,40 @@ INSTANTIATE_TEST_SUITE_P(
                    "",
                    kScreenReader,
                    {Engine::kSpeechDispatcher, "espeak-ng", false}}),
+    [](const auto& info) { return info.param.name; });
+
+// A screen reader the desktop's flag does not announce is found by its process, in a process list
+// laid out as /proc lays it out.
+struct ProcessCase {
+    const char* name;
+    std::string comm, cmdline;
+    bool found;
+};
+
+class NoFlag : public ScreenReader {
+    bool Running() override { return false; }
+};
+
+class ScreenReaderProcessTest : public ::testing::TestWithParam<ProcessCase> {};
+
+TEST_P(ScreenReaderProcessTest, TellsOrcaFromOrdinaryPrograms) {
+    const std::string root = ::testing::TempDir() + "proc-" + GetParam().name;
+    std::filesystem::create_directories(root + "/4242");
+    std::filesystem::create_directories(root + "/self");
+    std::ofstream(root + "/4242/comm") << GetParam().comm << "\n";
+    std::ofstream(root + "/4242/cmdline") << GetParam().cmdline;
+    NoFlag desktop;
+    EXPECT_EQ(ScreenReaderProcess(desktop, root).Running(), GetParam().found);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Processes, ScreenReaderProcessTest,
+    ::testing::Values(
+        ProcessCase{"OrcaFromATerminal", "orca", "/usr/bin/python3\0/usr/bin/orca\0"s, true},
+        ProcessCase{"OrcaByItsInterpreter", "python3", "python3\0/usr/bin/orca\0--replace\0"s,
+                    true},
+        ProcessCase{"AnotherPythonProgram", "python3", "python3\0/usr/bin/meld\0"s, false},
+        ProcessCase{"AnOrdinaryProgram", "orcaslicer", "orcaslicer\0"s, false}),
     [](const auto& info) { return info.param.name; });
 
 }  // namespace

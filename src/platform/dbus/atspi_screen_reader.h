@@ -1,12 +1,9 @@
 #pragma once
 
-#include <QDBusPendingCall>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 #include <QVariantMap>
-
-#include <optional>
 
 #include "platform/screen_reader.h"
 
@@ -24,8 +21,7 @@ class AtspiScreenReader : public QObject, public ScreenReader {
   public:
     AtspiScreenReader();
 
-    // Waits for the first answer only if it is still on its way, for a fraction of a second at
-    // most.
+    // What the service last said; never waits for it.
     bool Running() override;
 
   private slots:
@@ -35,7 +31,7 @@ class AtspiScreenReader : public QObject, public ScreenReader {
   private:
     void Ask();
 
-    std::optional<QDBusPendingCall> m_answer;
+    int m_asked = 0;  // the latest question, so that an answer older than a change is dropped
     bool m_running = false;
 };
 

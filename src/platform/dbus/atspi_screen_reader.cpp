@@ -1,7 +1,10 @@
-#include "platform/a11y/atspi_screen_reader.h"
+#include "platform/dbus/atspi_screen_reader.h"
+
+#include "platform/dbus/bus_timeouts.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QDBusVariant>
 
@@ -14,9 +17,6 @@ const QString kPath = QStringLiteral("/org/a11y/bus");
 const QString kStatus = QStringLiteral("org.a11y.Status");
 const QString kProperties = QStringLiteral("org.freedesktop.DBus.Properties");
 const QString kScreenReaderEnabled = QStringLiteral("ScreenReaderEnabled");
-// The service answers within milliseconds; one being started by the bus may take longer, and
-// start-up is not held for it.
-constexpr int kAnswerMs = 300;
 
 }  // namespace
 
@@ -34,19 +34,22 @@ void AtspiScreenReader::Ask() {
     QDBusMessage get =
         QDBusMessage::createMethodCall(kService, kPath, kProperties, QStringLiteral("Get"));
     get << kStatus << kScreenReaderEnabled;
-    m_answer = QDBusConnection::sessionBus().asyncCall(get, kAnswerMs);
+    const int asked = ++m_asked;
+    auto* watcher = new QDBusPendingCallWatcher(
+        QDBusConnection::sessionBus().asyncCall(get, kBusStartupAnswerMs), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this, asked](QDBusPendingCallWatcher* answered) {
+                answered->deleteLater();
+                const QDBusPendingReply<QDBusVariant> answer = *answered;
+                // An error (no such service) leaves what was known, at first "none"; a change
+                // signal since is newer than this answer.
+                if (asked == m_asked && answer.isValid()) {
+                    m_running = answer.value().variant().toBool();
+                }
+            });
 }
 
 bool AtspiScreenReader::Running() {
-    if (m_answer) {
-        QDBusPendingReply<QDBusVariant> answer = *m_answer;
-        answer.waitForFinished();
-        // An error (no such service) leaves what was known, at first "none".
-        if (answer.isValid()) {
-            m_running = answer.value().variant().toBool();
-        }
-        m_answer.reset();
-    }
     return m_running;
 }
 
@@ -57,7 +60,7 @@ void AtspiScreenReader::StatusChanged(const QString& interface, const QVariantMa
     }
     if (changed.contains(kScreenReaderEnabled)) {
         m_running = changed.value(kScreenReaderEnabled).toBool();
-        m_answer.reset();  // newer than any answer still on its way
+        ++m_asked;  // newer than any answer still on its way
     } else if (invalidated.contains(kScreenReaderEnabled)) {
         Ask();
     }

@@ -1,0 +1,72 @@
+#include "platform/posix/screen_reader_process.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <iterator>
+#include <utility>
+
+namespace orlavo {
+namespace {
+
+std::string Basename(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Whether the process in `folder` runs Orca: its name, or the script its interpreter was given.
+bool RunsOrca(const std::string& folder) {
+    std::string name;
+    std::getline(std::ifstream(folder + "/comm"), name);
+    if (name == "orca") {
+        return true;
+    }
+    if (!name.starts_with("python")) {
+        return false;
+    }
+    std::ifstream cmdline(folder + "/cmdline");
+    const std::string arguments{std::istreambuf_iterator<char>(cmdline), {}};
+    const std::size_t first = arguments.find('\0');
+    if (first == std::string::npos) {
+        return false;
+    }
+    const std::string script =
+        arguments.substr(first + 1, arguments.find('\0', first + 1) - first - 1);
+    return Basename(script) == "orca";
+}
+
+}  // namespace
+
+ScreenReaderProcess::ScreenReaderProcess(ScreenReader& desktop, std::string procRoot)
+    : m_desktop(desktop), m_procRoot(std::move(procRoot)) {}
+
+bool ScreenReaderProcess::Running() {
+    if (m_desktop.Running()) {
+        return true;
+    }
+    DIR* proc = ::opendir(m_procRoot.c_str());
+    if (proc == nullptr) {
+        return false;
+    }
+    bool found = false;
+    while (const dirent* entry = ::readdir(proc)) {
+        const std::string pid = entry->d_name;
+        if (pid.empty() || pid.find_first_not_of("0123456789") != std::string::npos) {
+            continue;
+        }
+        // Only this user's screen reader speaks to this user.
+        const std::string folder = m_procRoot + "/" + pid;
+        struct stat status {};
+        if (::stat(folder.c_str(), &status) == 0 && status.st_uid == ::getuid() &&
+            RunsOrca(folder)) {
+            found = true;
+            break;
+        }
+    }
+    ::closedir(proc);
+    return found;
+}
+
+}  // namespace orlavo
