@@ -67,7 +67,8 @@ int main(int argc, char** argv) {
     // Asked now, so that its answer is in by the time the voice is first made.
     orlavo::AtspiScreenReader desktopScreenReader;
     orlavo::ScreenReaderProcess screenReader(desktopScreenReader);
-    orlavo::DBusDesktopSession desktop(orlavo::kProgramName, orlavo::kDesktopEntry);
+    orlavo::StreamVolume volume;
+    orlavo::DBusDesktopSession desktop(orlavo::kProgramName, orlavo::kDesktopEntry, volume);
     orlavo::Form1* form = nullptr;
     orlavo::ChosenCommands commands(window.eventPump(),
                                     [&form](orlavo::Form1::Event event) { form->Raise(event); });
@@ -84,10 +85,11 @@ int main(int argc, char** argv) {
                          .background = background,
                          .desktop = desktop,
                          .createVoice =
-                             [](orlavo::VoiceRoute route) {
-                                 return orlavo::CreateSpeechVoice(orlavo::kProgramName, route, [] {
-                                     return std::make_unique<orlavo::WindowWait>();
-                                 });
+                             [&volume](orlavo::VoiceRoute route) {
+                                 return orlavo::CreateSpeechVoice(
+                                     orlavo::kProgramName, route,
+                                     [] { return std::make_unique<orlavo::WindowWait>(); },
+                                     &volume);
                              },
                          .decimalMark = QLocale::system().decimalPoint().toStdString(),
                          .screenReader = &screenReader});

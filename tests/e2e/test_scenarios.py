@@ -94,6 +94,8 @@ class Scenarios(OrlavoTest):
             self.assertEqual(playerctl("metadata", "--format", "{{xesam:title}} {{mpris:trackid}}"),
                              "first book '/org/orlavo/line/1'")
             self.assertEqual(asked()[1:], ["UnInhibit\t7001"])
+            playerctl("volume", "0.5")  # a panel's slider: Orlavo's own stream, for this run
+            self.assertEqual(playerctl("volume"), "0.500000")
             self.orlavo.dismiss_box()
             self.assertHeard(self.recorder.listen(since), BOOK[:2])
 

@@ -33,9 +33,11 @@ struct DBusDesktopSession::Link {
     DBusDesktopSession* session;
 };
 
-DBusDesktopSession::DBusDesktopSession(const std::string& identity, const std::string& desktopEntry)
+DBusDesktopSession::DBusDesktopSession(const std::string& identity, const std::string& desktopEntry,
+                                       StreamVolume& volume)
     : m_identity(QString::fromStdString(identity)),
       m_desktopEntry(QString::fromStdString(desktopEntry)),
+      m_volume(volume),
       m_link(std::make_shared<Link>(this)),
       m_inhibitor(m_identity, QStringLiteral("Reading a book aloud")) {
     new MprisApplicationAdaptor(*this);

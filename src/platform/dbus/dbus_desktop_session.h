@@ -19,6 +19,7 @@
 
 #include "platform/dbus/dbus_idle_inhibitor.h"
 #include "platform/desktop_session.h"
+#include "platform/stream_volume.h"
 
 namespace orlavo {
 
@@ -30,7 +31,9 @@ class DBusDesktopSession : public QObject, public DesktopSession {
 
     // `identity` is the name media controls show, `desktopEntry` the base name of the .desktop
     // file they find the icon through.
-    DBusDesktopSession(const std::string& identity, const std::string& desktopEntry);
+    // `volume` is what the media controls' Volume sets.
+    DBusDesktopSession(const std::string& identity, const std::string& desktopEntry,
+                       StreamVolume& volume);
     ~DBusDesktopSession() override;
 
     void SetCommandHandler(std::function<void(Command)> handler);
@@ -48,6 +51,7 @@ class DBusDesktopSession : public QObject, public DesktopSession {
     QString DesktopEntry() const { return m_desktopEntry; }
     QString PlaybackStatus() const;
     QVariantMap Metadata() const;
+    StreamVolume& Volume() { return m_volume; }
 
   private:
     struct Link;
@@ -58,6 +62,7 @@ class DBusDesktopSession : public QObject, public DesktopSession {
 
     QString m_identity;
     QString m_desktopEntry;
+    StreamVolume& m_volume;
     std::function<void(Command)> m_handler;
     std::shared_ptr<Link> m_link;
     std::optional<QDBusConnection> m_bus;

@@ -15,6 +15,15 @@ QVariantMap MprisPlayerAdaptor::metadata() const {
     return m_session.Metadata();
 }
 
+double MprisPlayerAdaptor::volume() const {
+    return m_session.Volume().Level();
+}
+
+// Heard from the next piece of sound on, for this run only, as the desktop's mixer would set it.
+void MprisPlayerAdaptor::setVolume(double level) {
+    m_session.Volume().Set(level);
+}
+
 void MprisPlayerAdaptor::Play() {
     m_session.Choose(DBusDesktopSession::Command::kPlay);
 }

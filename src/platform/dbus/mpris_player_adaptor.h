@@ -15,10 +15,12 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
     Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2.Player")
     Q_PROPERTY(QString PlaybackStatus READ playbackStatus)
     Q_PROPERTY(QVariantMap Metadata READ metadata)
-    Q_PROPERTY(double Rate READ one)
+    // A book is read at the pace the person set for speech; a media player's rate has no
+    // meaning for it, so a set of Rate changes nothing.
+    Q_PROPERTY(double Rate READ one WRITE setRate)
     Q_PROPERTY(double MinimumRate READ one)
     Q_PROPERTY(double MaximumRate READ one)
-    Q_PROPERTY(double Volume READ one)
+    Q_PROPERTY(double Volume READ volume WRITE setVolume)
     Q_PROPERTY(qlonglong Position READ position)
     Q_PROPERTY(bool CanGoNext READ no)
     Q_PROPERTY(bool CanGoPrevious READ no)
@@ -33,6 +35,9 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
     QString playbackStatus() const;
     QVariantMap metadata() const;
     double one() const { return 1.0; }
+    void setRate(double) {}
+    double volume() const;
+    void setVolume(double level);
     qlonglong position() const { return 0; }
     bool yes() const { return true; }
     bool no() const { return false; }

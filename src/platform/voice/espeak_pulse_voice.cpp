@@ -7,8 +7,9 @@
 namespace orlavo {
 
 EspeakPulseVoice::EspeakPulseVoice(const LocaleSettings& locale, const std::string& programName,
-                                   const EspeakVoiceParameters& parameters)
-    : m_output(m_synthesizer.sampleRate(), programName),
+                                   const EspeakVoiceParameters& parameters,
+                                   const StreamVolume* volume)
+    : m_output(m_synthesizer.sampleRate(), programName, volume),
       m_trimmer(m_output, m_synthesizer.sampleRate()),
       m_languages(m_synthesizer.Languages()),
       m_desktopLanguage(LanguageForLocale(locale, m_languages)) {

@@ -21,7 +21,7 @@ class EspeakPulseVoice : public Voice {
   public:
     // Throws RuntimeError (kSpeechFailed or kAudioFailed) when speech is unavailable.
     EspeakPulseVoice(const LocaleSettings& locale, const std::string& programName,
-                     const EspeakVoiceParameters& parameters);
+                     const EspeakVoiceParameters& parameters, const StreamVolume* volume = nullptr);
 
     void Prepare() override {}
     void Speak(std::string text, std::string_view language) override;

@@ -49,9 +49,11 @@ std::string StoppedPlaying(int error, bool streamOnly) {
 
 }  // namespace
 
-PulseAudioOutput::PulseAudioOutput(int sampleRate, std::string programName)
+PulseAudioOutput::PulseAudioOutput(int sampleRate, std::string programName,
+                                   const StreamVolume* volume)
     : m_sampleRate(sampleRate),
       m_programName(std::move(programName)),
+      m_volume(volume),
       m_mainloop(pa_mainloop_new()) {
     if (m_mainloop == nullptr) {
         throw RuntimeError(kAudioFailed, CannotConnect(PA_ERR_INTERNAL));
@@ -131,6 +133,13 @@ void PulseAudioOutput::Write(std::span<const std::int16_t> samples) {
     }
     if (m_stream == nullptr) {
         Connect();
+    }
+    if (const double level = m_volume != nullptr ? m_volume->Level() : 1.0; level < 1.0) {
+        m_scaled.assign(samples.begin(), samples.end());
+        for (std::int16_t& sample : m_scaled) {
+            sample = static_cast<std::int16_t>(sample * level);
+        }
+        samples = m_scaled;
     }
     // Handed over piece by piece as the server makes room, so playback starts while the engine
     // is still at work and the server never holds more than the short target buffer.

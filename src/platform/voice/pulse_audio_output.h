@@ -6,7 +6,9 @@
 #include <functional>
 #include <span>
 #include <string>
+#include <vector>
 
+#include "platform/stream_volume.h"
 #include "platform/voice/pcm_sink.h"
 
 struct pa_context;
@@ -26,7 +28,8 @@ class PulseAudioOutput : public PcmSink {
   public:
     // Connects at once, so a missing sound server is reported when the voice is created.
     // `programName` is how the desktop's sound settings show the voice.
-    PulseAudioOutput(int sampleRate, std::string programName);
+    // `volume`, when given, scales every sample written, as the desktop's mixer would.
+    PulseAudioOutput(int sampleRate, std::string programName, const StreamVolume* volume = nullptr);
     ~PulseAudioOutput() override;
     PulseAudioOutput(const PulseAudioOutput&) = delete;
     PulseAudioOutput& operator=(const PulseAudioOutput&) = delete;
@@ -56,7 +59,9 @@ class PulseAudioOutput : public PcmSink {
 
     int m_sampleRate;
     std::string m_programName;
-    pa_mainloop* const m_mainloop;  // kept for the object's life, so Cancel can always wake it
+    const StreamVolume* m_volume;
+    std::vector<std::int16_t> m_scaled;  // the samples at the volume asked for
+    pa_mainloop* const m_mainloop;       // kept for the object's life, so Cancel can always wake it
     pa_context* m_context = nullptr;
     pa_stream* m_stream = nullptr;
     std::int64_t m_samplesSinceFinish = 0;

@@ -21,7 +21,7 @@ std::string Environment(const char* name) {
 
 // Runs on the voice's worker thread: speech-dispatcher may take a while to start.
 std::unique_ptr<Voice> MakeVoice(const LocaleSettings& locale, const std::string& programName,
-                                 VoiceRoute route) {
+                                 VoiceRoute route, const StreamVolume* volume) {
     // Read each time a voice is made, so a change of settings is heard after the next failure
     // or restart without anything of Orlavo's own to configure.
     const SpeechSettings settings = ReadDesktopSpeechSettings(Environment);
@@ -38,7 +38,7 @@ std::unique_ptr<Voice> MakeVoice(const LocaleSettings& locale, const std::string
             // No speech service on this desktop at all: read with the voice Orlavo carries.
         }
     }
-    return std::make_unique<EspeakPulseVoice>(locale, programName, ToEspeak(settings));
+    return std::make_unique<EspeakPulseVoice>(locale, programName, ToEspeak(settings), volume);
 }
 
 }  // namespace
@@ -61,10 +61,12 @@ VoiceChoice ChooseVoice(const std::string& desktopModule, VoiceRoute route) {
 }
 
 std::unique_ptr<Voice> CreateSpeechVoice(const std::string& programName, VoiceRoute route,
-                                         ThreadWaitFactory makeWait) {
+                                         ThreadWaitFactory makeWait, const StreamVolume* volume) {
     LocaleSettings locale{Environment("LC_ALL"), Environment("LC_MESSAGES"), Environment("LANG")};
     return std::make_unique<ThreadedVoice>(
-        [locale, programName, route] { return MakeVoice(locale, programName, route); },
+        [locale, programName, route, volume] {
+            return MakeVoice(locale, programName, route, volume);
+        },
         std::move(makeWait));
 }
 

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/stream_volume.h"
 #include "platform/thread_wait.h"
 #include "platform/voice.h"
 
@@ -34,7 +35,9 @@ VoiceChoice ChooseVoice(const std::string& desktopModule, VoiceRoute route);
 // window's thread running the window's events). The voice's Prepare raises a RuntimeError
 // (kSpeechFailed or kAudioFailed) with a plain message when there is no speech: engine data
 // missing, no sound server, or one that does not answer.
+// Orlavo's own voice plays at `volume` (speech-dispatcher's at the level its settings give).
 std::unique_ptr<Voice> CreateSpeechVoice(const std::string& programName, VoiceRoute route,
-                                         ThreadWaitFactory makeWait);
+                                         ThreadWaitFactory makeWait,
+                                         const StreamVolume* volume = nullptr);
 
 }  // namespace orlavo
