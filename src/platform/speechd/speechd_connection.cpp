@@ -12,7 +12,7 @@
 #include <thread>
 #include <utility>
 
-#include "platform/speechd/speechd_failures.h"
+#include "platform/voice_failure.h"
 
 namespace orlavo {
 

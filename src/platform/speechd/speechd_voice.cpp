@@ -8,8 +8,8 @@
 #include <utility>
 
 #include "platform/speechd/speech_watchdog.h"
-#include "platform/speechd/speechd_failures.h"
 #include "platform/text/ascii.h"
+#include "platform/voice_failure.h"
 
 namespace orlavo {
 
