@@ -6,8 +6,11 @@
 
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <signal.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -29,6 +32,9 @@ struct Script {
     std::optional<SteadyClock::duration> silence =
         std::nullopt;       // when the program asks for silence, as it closes
     int interruptions = 0;  // texts cut off by another program's message instead of ending
+    bool module = false;    // runs its synthesizer as a child process, as speech-dispatcher does
+    bool wedge = false;     // stops that child (SIGSTOP) as the text begins
+    bool drop = false;      // hangs up at silentFrom instead of keeping quiet
 };
 
 class FakeSpeechDispatcher {
@@ -38,12 +44,17 @@ class FakeSpeechDispatcher {
         path.copy(address.sun_path, sizeof address.sun_path - 1);
         bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
         listen(m_listener, 1);
+        const std::string name = "sd_m" + id;
+        if (m_script.module && (m_module = fork()) == 0) {
+            prctl(PR_SET_NAME, name.c_str()), pause(), _exit(0);
+        }
         m_thread = std::thread([this] { Serve(accept(m_listener, nullptr, nullptr)); });
     }
     ~FakeSpeechDispatcher() {
         m_stopping = true;
         shutdown(m_listener, SHUT_RDWR);
         m_thread.join();
+        m_module > 0 ? kill(m_module, SIGKILL), waitpid(m_module, nullptr, 0) : 0;
         close(m_listener), unlink(path.c_str());
     }
 
@@ -68,6 +79,7 @@ class FakeSpeechDispatcher {
         for (pollfd watch{client, POLLIN, 0}; client >= 0 && !m_stopping;) {
             if (begin && SteadyClock::now() >= *begin) {
                 event("701", "BEGIN"), begin.reset(), end = SteadyClock::now() + m_script.speakFor;
+                m_script.wedge ? kill(m_module, SIGSTOP) : 0;
             }
             if (end && SteadyClock::now() >= *end) {
                 m_script.interruptions-- > 0 ? event("703", "CANCELED") : event("702", "END");
@@ -84,6 +96,9 @@ class FakeSpeechDispatcher {
                 const std::string line = buffer.substr(0, eol);
                 silent = silent ||
                          (!m_script.silentFrom.empty() && line.starts_with(m_script.silentFrom));
+                if (silent && m_script.drop) {
+                    break;
+                }
                 if (silent || (inText && line != ".")) {
                     continue;
                 }
@@ -96,6 +111,8 @@ class FakeSpeechDispatcher {
                     send("225-" + message + "\r\n225 OK MESSAGE QUEUED\r\n");
                 } else if (line == "speak") {
                     inText = true, send("230 OK RECEIVING DATA\r\n");
+                } else if (line == "GET OUTPUT_MODULE") {
+                    send("251-m" + id + "\r\n251 OK\r\n");
                 } else {  // its client number, for requests that want one; flite, for its list
                     send("200-" + id + "\r\n200-flite\r\n200 OK\r\n");
                 }
@@ -111,6 +128,7 @@ class FakeSpeechDispatcher {
     int m_listener = socket(AF_UNIX, SOCK_STREAM, 0);
     std::atomic<bool> m_stopping = false;
     std::thread m_thread;
+    pid_t m_module = 0;
 };
 
 struct Outcome {
@@ -144,6 +162,7 @@ Outcome Read(const Script& script) {
 
 TEST(SpeechDispatcherVoiceTest, AStoppedSpeechDispatcherIsToldSoonAndNothingIsHeardAfterSilence) {
     const std::string stopped = "speech-dispatcher stopped answering.";
+    const std::string wedged = "The speech synthesizer \"flite\" stopped speaking.";
     const struct {
         const char* fault;
         Script script;
@@ -164,6 +183,14 @@ TEST(SpeechDispatcherVoiceTest, AStoppedSpeechDispatcherIsToldSoonAndNothingIsHe
         {"is silenced while it speaks the text", {"", 0s, 0s, 60s, 300ms}, "", 1, 1},
         // The item is said again after each, then reading goes on.
         {"has a screen reader cut the text off twice", {"", 0s, 0s, 50ms, {}, 2}, "", 3, 0},
+        // Longer than a guess from its length allows, while its synthesizer runs.
+        {"speaks a short text slowly", {"", 0s, 0s, 7s, {}, 0, true}, "", 1, 0},
+        {"has its synthesizer stopped", {"", 0s, 0s, 60s, {}, 0, true, true}, wedged, 1, 0},
+        {"hangs up while asked",
+         {"GET OUTPUT_MODULE", 0s, 0s, 60s, {}, 0, false, false, true},
+         stopped,
+         1,
+         0},
         {"has every text cut off", {"", 0s, 0s, 20ms, {}, 1000}, "", 21, 0},
     };
     std::vector<std::future<Outcome>> runs;
