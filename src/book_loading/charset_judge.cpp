@@ -88,6 +88,7 @@ class Words {
         }
         const Letter letter = LetterOf(c);
         m_nonAscii += c >= 0x80 ? 1 : 0;
+        m_ascii += c < 0x80 ? 1 : 0;
         m_bad = m_bad || letter.script == Script::kNone || letter.rare ||
                 (m_script != Script::kNone && letter.script != m_script) ||
                 (letter.upper && m_lowerSeen);
@@ -102,8 +103,13 @@ class Words {
 
   private:
     void End() {
-        m_score += m_bad ? -2 * m_nonAscii : m_nonAscii;
+        // Latin words are mostly plain letters: a word of accented capitals is another
+        // alphabet read in a Western code page.
+        const bool latinSoup =
+            m_script == Script::kLatin && m_nonAscii > m_ascii && m_nonAscii + m_ascii >= 3;
+        m_score += m_bad || latinSoup ? -2 * m_nonAscii : m_nonAscii;
         m_nonAscii = 0;
+        m_ascii = 0;
         m_bad = false;
         m_lowerSeen = false;
         m_script = Script::kNone;
@@ -111,6 +117,7 @@ class Words {
 
     long m_score = 0;
     long m_nonAscii = 0;
+    long m_ascii = 0;
     bool m_bad = false;
     bool m_lowerSeen = false;
     Script m_script = Script::kNone;
