@@ -213,10 +213,10 @@ Decoded Convert(std::string_view bytes, const char* charset, std::size_t unit) {
     }
     if (unit == 1) {
         if (const std::optional<ByteTable> table = SingleByteTable(cd.get())) {
-            return {FromSingleByte(bytes, *table), true};
+            return {FromSingleByte(bytes, *table), true, charset};
         }
     }
-    return {FromMultiByte(bytes, cd.get(), unit), false};
+    return {FromMultiByte(bytes, cd.get(), unit), false, charset};
 }
 
 std::string DetectCharset(std::string_view bytes, std::size_t firstNonAscii) {
