@@ -2,6 +2,7 @@
 
 #include <textcat.h>
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <mutex>
@@ -16,7 +17,7 @@ namespace {
 
 using namespace std::string_view_literals;
 
-constexpr std::size_t kSampleSize = 20 * 1024;
+constexpr std::size_t kSampleSize = 64 * 1024;
 constexpr std::size_t kSamplePieces = 4;
 
 // Fewer letters than this are a few words: too few to tell a language by.
@@ -30,7 +31,79 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 3> kTwoLette
 }};
 
 // kNone first: everything that is not a letter.
-enum class Script { kNone, kLatin, kGreek, kCyrillic, kKana, kHangul, kHan, kOther };
+enum class Script {
+    kNone,
+    kLatin,
+    kGreek,
+    kCyrillic,
+    kArmenian,
+    kHebrew,
+    kThai,
+    kGeorgian,
+    kKana,
+    kHangul,
+    kHan,
+    kOther
+};
+
+// Scripts that one language writes nearly alone, by the code of that language.
+constexpr std::array<std::pair<Script, std::string_view>, 8> kScriptLanguages = {{
+    {Script::kGreek, "el"sv},
+    {Script::kArmenian, "hy"sv},
+    {Script::kHebrew, "he"sv},
+    {Script::kThai, "th"sv},
+    {Script::kGeorgian, "ka"sv},
+    {Script::kHangul, "ko"sv},
+    {Script::kHan, "zh"sv},
+    {Script::kKana, "ja"sv},
+}};
+
+// Encodings made for one language.
+constexpr std::array<std::pair<std::string_view, std::string_view>, 7> kCharsetLanguages = {{
+    {"CP932"sv, "ja"sv},
+    {"EUC-JP"sv, "ja"sv},
+    {"ISO-2022-JP-2"sv, "ja"sv},
+    {"CP949"sv, "ko"sv},
+    {"UHC"sv, "ko"sv},
+    {"JOHAB"sv, "ko"sv},
+    {"ISO-2022-KR"sv, "ko"sv},
+}};
+
+// Languages the fingerprints know and espeak-ng has no voice for, and the near one it reads them
+// with.
+constexpr std::array<std::pair<std::string_view, std::string_view>, 4> kNearVoices = {{
+    {"nn"sv, "nb"sv},
+    {"rue"sv, "uk"sv},
+    {"sco"sv, "en"sv},
+    {"sh"sv, "sr"sv},
+}};
+
+// Of two near languages, the one `first` names when the text holds any of its letters or words
+// (each between spaces), and the other otherwise; the fingerprint's guess stands when neither
+// shows. The words: small ones that one language writes and the other spells otherwise.
+struct NearPair {
+    std::string_view first;
+    std::string_view second;
+    std::array<std::string_view, 12> firstMarks;
+    std::array<std::string_view, 12> secondMarks;
+};
+
+const std::array<NearPair, 6> kNearPairs = {{
+    {"sk"sv, "cs"sv, {"ľ", "ĺ", "ŕ", "ô", "ä", "Ľ"}, {"ř", "ů", "ě", "Ř"}},
+    {"be"sv, "ru"sv, {"ў", "Ў"}, {"ы"}},
+    {"uk"sv, "ru"sv, {"ї", "є", "ґ", "Ї", "Є"}, {"ы", "э", "ё"}},
+    {"bg"sv,
+     "ru"sv,
+     {" съм ", " са ", " не е ", " беше ", " си ", " на ", " за "},
+     {"ы", "э", "ё"}},
+    {"hr"sv, "sl"sv, {"ć", "đ", "Ć", "Đ"}, {}},
+    {"nb"sv,
+     "da"sv,
+     {" meg ", " deg ", " seg ", " hva ", " noen ", " noe ", " mye ", " etter ", " ble ",
+      " hadde "},
+     {" mig ", " dig ", " sig ", " hvad ", " nogen ", " noget ", " meget ", " efter ", " blev ",
+      " havde ", " af "}},
+}};
 
 Script ScriptOf(char32_t code) {
     const auto in = [code](char32_t first, char32_t last) { return code >= first && code <= last; };
@@ -42,6 +115,18 @@ Script ScriptOf(char32_t code) {
     }
     if (in(0x400, 0x52F)) {
         return Script::kCyrillic;
+    }
+    if (in(0x531, 0x587)) {
+        return Script::kArmenian;
+    }
+    if (in(0x5D0, 0x5EA)) {
+        return Script::kHebrew;
+    }
+    if (in(0xE01, 0xE4E)) {
+        return Script::kThai;
+    }
+    if (in(0x10A0, 0x10FF)) {
+        return Script::kGeorgian;
     }
     if (in(0x3041, 0x30FF) || in(0x31F0, 0x31FF) || in(0xFF66, 0xFF9D)) {
         return Script::kKana;
@@ -136,9 +221,34 @@ std::string LanguageCode(std::string_view fingerprint) {
     return code;
 }
 
+std::string Settled(std::string code, const std::string& sample) {
+    for (const auto& [unvoiced, near] : kNearVoices) {
+        if (code == unvoiced) {
+            code = near;
+        }
+    }
+    const auto shows = [&sample](const auto& marks) {
+        return std::any_of(marks.begin(), marks.end(), [&sample](std::string_view mark) {
+            return !mark.empty() && sample.find(mark) != std::string::npos;
+        });
+    };
+    for (const NearPair& pair : kNearPairs) {
+        if (code != pair.first && code != pair.second) {
+            continue;
+        }
+        if (shows(pair.firstMarks) && !shows(pair.secondMarks)) {
+            return std::string(pair.first);
+        }
+        if (shows(pair.secondMarks) && !shows(pair.firstMarks)) {
+            return std::string(pair.second);
+        }
+    }
+    return code;
+}
+
 }  // namespace
 
-std::string GuessBookLanguage(std::string_view utf8Text) {
+std::string GuessBookLanguage(std::string_view utf8Text, std::string_view charset) {
     const std::string sample = Sample(utf8Text);
     std::array<std::size_t, static_cast<std::size_t>(Script::kOther) + 1> letters{};
     utf8::ForEachCodePoint(
@@ -150,21 +260,23 @@ std::string GuessBookLanguage(std::string_view utf8Text) {
     if (total < kFewestLetters) {
         return {};
     }
+    const std::size_t cjk = count(Script::kKana) + count(Script::kHangul) + count(Script::kHan);
+    for (const auto& [name, language] : kCharsetLanguages) {
+        if (charset == name && cjk * 2 >= total) {
+            return std::string(language);
+        }
+    }
     // Japanese writes its endings and small words in kana among the Han characters, so a modest
     // share of kana is enough; Chinese has none.
     if (count(Script::kKana) * 10 >= total) {
         return "ja";
     }
-    if (count(Script::kHangul) * 2 >= total) {
-        return "ko";
+    for (const auto& [script, language] : kScriptLanguages) {
+        if (count(script) * 2 >= total) {
+            return std::string(language);
+        }
     }
-    if (count(Script::kHan) * 2 >= total) {
-        return "zh";
-    }
-    if (count(Script::kGreek) * 2 >= total) {
-        return "el";
-    }
-    return LanguageCode(SharedFingerprints().Classify(sample));
+    return Settled(LanguageCode(SharedFingerprints().Classify(sample)), " " + sample + " ");
 }
 
 }  // namespace orlavo

@@ -47,8 +47,9 @@ void BookLoader::LoadEBook_Click() {
             try {
                 std::string bytes = files.ReadAll(path, kLargestBook, loaded->bytesRead);
                 loaded->readDone = true;
-                std::string text = DecodeBookText(std::move(bytes));
-                loaded->language = GuessBookLanguage(text);
+                std::string charset;
+                std::string text = DecodeBookText(std::move(bytes), &charset);
+                loaded->language = GuessBookLanguage(text, charset);
                 loaded->items = ReadBookItems(std::move(text));
             } catch (...) {
                 loaded->error = std::current_exception();

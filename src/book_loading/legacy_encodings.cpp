@@ -12,6 +12,8 @@
 #include <type_traits>
 #include <utility>
 
+#include "book_loading/charset_judge.h"
+
 namespace orlavo::text_decoding {
 namespace {
 
@@ -21,6 +23,8 @@ using namespace std::string_view_literals;
 // and a few pieces of a book tell it as surely as the whole.
 constexpr std::size_t kCharsetPieces = 8;
 constexpr std::size_t kCharsetPiece = 2048;
+// How much of the book the second opinion decodes in each likely encoding.
+constexpr std::size_t kJudgedPiece = std::size_t{1} << 14;
 
 // uchardet names the standard an encoding follows; books were made with the Windows or wider
 // form of it, which reads the same letters and a few more: curly quotes and dashes in
@@ -209,10 +213,10 @@ Decoded Convert(std::string_view bytes, const char* charset, std::size_t unit) {
     }
     if (unit == 1) {
         if (const std::optional<ByteTable> table = SingleByteTable(cd.get())) {
-            return {FromSingleByte(bytes, *table), true};
+            return {FromSingleByte(bytes, *table), true, charset};
         }
     }
-    return {FromMultiByte(bytes, cd.get(), unit), false};
+    return {FromMultiByte(bytes, cd.get(), unit), false, charset};
 }
 
 std::string DetectCharset(std::string_view bytes, std::size_t firstNonAscii) {
@@ -230,12 +234,13 @@ std::string DetectCharset(std::string_view bytes, std::size_t firstNonAscii) {
     }
     uchardet_data_end(detector.get());
     const std::string_view detected = uchardet_get_charset(detector.get());
+    std::string charset(detected);
     for (const auto& [name, wider] : kWiderCharsets) {
         if (detected == name) {
-            return wider;
+            charset = wider;
         }
     }
-    return std::string(detected);
+    return JudgeCharset(CharsetPiece(rest, 0, kJudgedPiece, true), charset);
 }
 
 std::optional<std::string> Iso2022Charset(std::string_view text) {

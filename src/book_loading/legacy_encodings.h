@@ -42,6 +42,7 @@ inline void RefuseIfTooLarge(std::size_t decodedSize) {
 struct Decoded {
     std::string text;
     bool blanked = false;  // control characters already became spaces
+    std::string charset = "UTF-8";
 };
 
 // `bytes` in `charset`, `unit` bytes a code unit (1 for a legacy encoding, 2 for UTF-16, 4 for

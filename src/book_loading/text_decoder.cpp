@@ -239,8 +239,11 @@ Decoded Decode(std::string& bytes) {
 
 }  // namespace
 
-std::string DecodeBookText(std::string bytes) {
+std::string DecodeBookText(std::string bytes, std::string* charset) {
     Decoded decoded = Decode(bytes);
+    if (charset != nullptr) {
+        *charset = decoded.charset;
+    }
     if (!decoded.blanked) {
         BlankControls(decoded.text);
     }

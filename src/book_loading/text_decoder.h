@@ -31,7 +31,8 @@ namespace orlavo {
 // second copy; any other encoding costs the file plus its decoded text, sized exactly before it
 // is made. A book whose decoded text would pass kLargestDecodedText is refused with a
 // RuntimeError (kFileCannotBeRead) before that memory is taken.
-std::string DecodeBookText(std::string bytes);
+// `charset`, when given, learns the encoding the text was read in, by its iconv name.
+std::string DecodeBookText(std::string bytes, std::string* charset = nullptr);
 
 // Twice the largest file a person may load: room for any real book in any encoding (Cyrillic
 // doubles in UTF-8, CJK grows by half), but not for a file of junk that would triple.

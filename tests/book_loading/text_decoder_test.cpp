@@ -36,6 +36,18 @@ const std::string kFrench =
 const std::string kVietnamese =
     "Ngôi nhà cũ nằm ở cuối làng, ngay cạnh bờ sông. Mỗi sáng, bà chủ nhà ra hiên đứng nhìn "
     "sương mù trên mặt nước.";
+const std::string kDanish =
+    "Om morgenen gik den gamle fisker ned til havnen og så på bådene. Søen lå grå og stille, og "
+    "han tænkte på sin søster på øen.";
+const std::string kHebrew =
+    "בבוקר ירד הדייג הזקן אל הנמל והביט בסירות. הרוח הייתה קרה והים היה שקט.";
+const std::string kGeorgian =
+    "დილით მოხუცი მეთევზე ნავსადგურში ჩავიდა და ნავებს შეხედა. ის ფიქრობდა თავის დაზე, რომელიც "
+    "კუნძულზე ცხოვრობდა.";
+const std::string kSpanish =
+    "Por la mañana el viejo pescador bajó al puerto y miró las barcas. Pensó en su hermana, que "
+    "vivía en la isla.";
+const std::string kEuros = kSpanish + " El billete cuesta 25 € y Šimon pagó la cena de Žaneta.";
 const std::string kMixed = "Café, Привет, 東京\r\n\U0001F4D6";
 
 std::string Encode(const char* charset, const std::string& utf8) {
@@ -82,6 +94,19 @@ const DecodeCase kDecodeCases[] = {
     {"FewHighBytesAreWindows1252", "Caf\xE9 na\xEFve \x93quoted\x94", "Café naïve “quoted”"},
     {"LegacyControlsBlanked", "\x01\x7F" + Encode("CP1251", kRussian) + "\x85\r\n",
      "  " + kRussian + "…\r\n"},
+    // Code pages uchardet cannot tell, and the near ones that must stay as they are
+    {"Ibm865Danish", Encode("IBM865", kDanish), kDanish},
+    {"Windows1252Danish", Encode("CP1252", kDanish), kDanish},
+    {"Cp737Greek", Encode("CP737", kGreek), kGreek},
+    {"Ibm862Hebrew", Encode("IBM862", kHebrew), kHebrew},
+    {"Windows1255Hebrew", Encode("CP1255", kHebrew), kHebrew},
+    {"GeorgianAcademy", Encode("GEORGIAN-ACADEMY", kGeorgian), kGeorgian},
+    {"GeorgianPs", Encode("GEORGIAN-PS", kGeorgian), kGeorgian},
+    {"JohabKorean", Encode("JOHAB", kKorean), kKorean},
+    {"Iso885915Euros", Encode("ISO-8859-15", kEuros), kEuros},
+    {"Iso88591Spanish", Encode("ISO-8859-1", kSpanish), kSpanish},
+    {"Windows1250Czech", Encode("CP1250", "Ráno sešel starý rybář do přístavu. Moře leželo šedé."),
+     "Ráno sešel starý rybář do přístavu. Moře leželo šedé."},
     // UTF-8, whole or damaged
     {"PlainAsciiIsUnchanged", "In the beginning,\r\nGod.\n", "In the beginning,\r\nGod.\n"},
     {"ValidUtf8IsUtf8", "Caf\xC3\xA9 \xE2\x80\x94 \xF0\x9F\x93\x96", "Café — 📖"},
