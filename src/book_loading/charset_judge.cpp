@@ -4,6 +4,7 @@
 #include <array>
 
 #include "book_loading/legacy_encodings.h"
+#include "book_loading/script.h"
 #include "platform/text/utf8.h"
 
 namespace orlavo::text_decoding {
@@ -18,8 +19,6 @@ constexpr std::array kDoubtful = {""sv, "WINDOWS-1252"sv, "ISO-8859-15"sv, "WIND
 constexpr std::array kCandidates = {"WINDOWS-1252", "ISO-8859-15",      "IBM865",      "CP737",
                                     "IBM862",       "GEORGIAN-ACADEMY", "GEORGIAN-PS", "JOHAB"};
 
-enum class Script { kNone, kLatin, kGreek, kCyrillic, kHebrew, kGeorgian, kHangul, kHan };
-
 struct Letter {
     Script script = Script::kNone;
     bool upper = false;
@@ -28,37 +27,28 @@ struct Letter {
 
 Letter LetterOf(char32_t c) {
     const auto in = [c](char32_t first, char32_t last) { return c >= first && c <= last; };
-    if (in('a', 'z') || (in(0xDF, 0xFF) && c != 0xF7)) {
-        return {Script::kLatin, false};
+    switch (const Script script = ScriptOf(c)) {
+        case Script::kLatin: {
+            // Past ASCII, capitals and small letters alternate, capitals first, but from Ĺ to ň
+            // and from Ź to ž the pairs start one place later.
+            const bool shifted = in(0x139, 0x148) || in(0x179, 0x17E);
+            return {script, in('A', 'Z') || in(0xC0, 0xDE) ||
+                                (in(0x100, 0x17F) && (c % 2 == 0) != shifted)};
+        }
+        case Script::kGreek:
+            return {script, c < 0x3AC};
+        case Script::kCyrillic:
+            return {script, c < 0x430};
+        case Script::kGeorgian:
+            return {script, false, c < 0x10D0 || c > 0x10F0};
+        case Script::kHebrew:
+        case Script::kHangul:
+        case Script::kHan:
+            return {script};
+        default:
+            // The code pages judged here write none of the others: such a letter is a misreading.
+            return {};
     }
-    if (in('A', 'Z') || (in(0xC0, 0xDE) && c != 0xD7)) {
-        return {Script::kLatin, true};
-    }
-    if (in(0x100, 0x24F)) {
-        // Capitals and small letters alternate, capitals first, but from Ĺ to ň and from Ź to ž
-        // the pairs start one place later.
-        const bool shifted = in(0x139, 0x148) || in(0x179, 0x17E);
-        return {Script::kLatin, c < 0x180 && (c % 2 == 0) != shifted};
-    }
-    if (in(0x386, 0x3CE)) {
-        return {Script::kGreek, c < 0x3AC};
-    }
-    if (in(0x400, 0x4FF)) {
-        return {Script::kCyrillic, c < 0x430};
-    }
-    if (in(0x5D0, 0x5EA)) {
-        return {Script::kHebrew};
-    }
-    if (in(0x10D0, 0x10FA)) {
-        return {Script::kGeorgian, false, c > 0x10F0};
-    }
-    if (in(0xAC00, 0xD7A3)) {
-        return {Script::kHangul};
-    }
-    if (in(0x4E00, 0x9FFF)) {
-        return {Script::kHan};
-    }
-    return {};
 }
 
 // Signs that stand where ISO-8859-15 has letters and the euro, and the box drawing that DOS code

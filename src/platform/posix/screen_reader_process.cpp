@@ -4,17 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <utility>
 
 namespace orlavo {
 namespace {
-
-std::string Basename(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 // Whether the process in `folder` runs Orca: its name, or the script its interpreter was given.
 bool RunsOrca(const std::string& folder) {
@@ -34,7 +30,7 @@ bool RunsOrca(const std::string& folder) {
     }
     const std::string script =
         arguments.substr(first + 1, arguments.find('\0', first + 1) - first - 1);
-    return Basename(script) == "orca";
+    return std::filesystem::path(script).filename() == "orca";
 }
 
 }  // namespace
