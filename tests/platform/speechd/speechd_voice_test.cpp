@@ -76,7 +76,8 @@ class FakeSpeechDispatcher {
             send(code + "-" + message + "\r\n" + code + "-" + id + "\r\n" + code + " " + what +
                  "\r\n");
         };
-        for (pollfd watch{client, POLLIN, 0}; client >= 0 && !m_stopping;) {
+        for (pollfd watch{client, POLLIN, 0};
+             client >= 0 && !m_stopping && !(silent && m_script.drop);) {
             if (begin && SteadyClock::now() >= *begin) {
                 event("701", "BEGIN"), begin.reset(), end = SteadyClock::now() + m_script.speakFor;
                 m_script.wedge ? kill(m_module, SIGSTOP) : 0;
@@ -96,9 +97,6 @@ class FakeSpeechDispatcher {
                 const std::string line = buffer.substr(0, eol);
                 silent = silent ||
                          (!m_script.silentFrom.empty() && line.starts_with(m_script.silentFrom));
-                if (silent && m_script.drop) {
-                    break;
-                }
                 if (silent || (inText && line != ".")) {
                     continue;
                 }
