@@ -1,13 +1,18 @@
 #include "book_loading/book_language.h"
 
-#include <textcat.h>
+#include <fingerprint.h>
 
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <cstddef>
+#include <fstream>
+#include <memory>
 #include <mutex>
 #include <numeric>
+#include <sstream>
 #include <utility>
+#include <vector>
 
 #include "book_loading/script.h"
 #include "platform/text/ascii.h"
@@ -23,6 +28,14 @@ constexpr std::size_t kSamplePieces = 4;
 
 // Fewer letters than this are a few words: too few to tell a language by.
 constexpr std::size_t kFewestLetters = 24;
+
+// libexttextcat's own measure: the n-grams a fingerprint holds, and how far behind the best
+// fingerprint another is still a close one.
+constexpr int kNgrams = 400;
+constexpr double kCloseScore = 1.03;
+
+// More close fingerprints than this, and the text is torn between them.
+constexpr std::size_t kMostClose = 5;
 
 // The fingerprints of languages that have a two-letter code under another name.
 constexpr std::array<std::pair<std::string_view, std::string_view>, 3> kTwoLetterCodes = {{
@@ -63,31 +76,37 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 4> kNearVoic
     {"sh"sv, "sr"sv},
 }};
 
-// Of two near languages, the one `first` names when the text holds any of its letters or words
-// (each between spaces), and the other otherwise; the fingerprint's guess stands when neither
-// shows. The words: small ones that one language writes and the other spells otherwise.
-struct NearPair {
-    std::string_view first;
-    std::string_view second;
-    std::array<std::string_view, 12> firstMarks;
-    std::array<std::string_view, 12> secondMarks;
+// Languages the fingerprints take for one another, each with letters or small words (between
+// spaces) it never writes. When the fingerprints name one of a group, the one member the text
+// does not rule out is named; when none or several remain, the fingerprints' guess stands.
+// Belarusian writes ы, э and ё as Russian does, but neither и nor щ; Russian writes ъ only before
+// a vowel, Bulgarian before consonants and at the ends of words.
+struct NearLanguage {
+    std::string_view code;
+    std::array<std::string_view, 12> neverWrites;
 };
 
-const std::array<NearPair, 6> kNearPairs = {{
-    {"sk"sv, "cs"sv, {"ľ", "ĺ", "ŕ", "ô", "ä", "Ľ"}, {"ř", "ů", "ě", "Ř"}},
-    {"be"sv, "ru"sv, {"ў", "Ў"}, {"ы"}},
-    {"uk"sv, "ru"sv, {"ї", "є", "ґ", "Ї", "Є"}, {"ы", "э", "ё"}},
-    {"bg"sv,
-     "ru"sv,
-     {" съм ", " са ", " не е ", " беше ", " си ", " на ", " за "},
-     {"ы", "э", "ё"}},
-    {"hr"sv, "sl"sv, {"ć", "đ", "Ć", "Đ"}, {}},
-    {"nb"sv,
-     "da"sv,
-     {" meg ", " deg ", " seg ", " hva ", " noen ", " noe ", " mye ", " etter ", " ble ",
-      " hadde "},
-     {" mig ", " dig ", " sig ", " hvad ", " nogen ", " noget ", " meget ", " efter ", " blev ",
-      " havde ", " af "}},
+const std::array<std::array<NearLanguage, 4>, 4> kNearGroups = {{
+    {{{"sk"sv, {"ř", "ů", "ě", "Ř"}}, {"cs"sv, {"ľ", "ĺ", "ŕ", "ô", "ä", "Ľ"}}}},
+    {{{"ru"sv, {"ў", "і", "ї", "є", "ґ", " е ", " са ", " съм ", "ът ", "ър", "ък", "ъл"}},
+      {"be"sv, {"и", "щ", "ъ", "ї", "є", "ґ", "И", "Щ"}},
+      {"uk"sv, {"ы", "э", "ё", "ъ", "ў", "Э"}},
+      {"bg"sv, {"ы", "э", "ё", "і", "ў", "ї", "є", "ґ", "І", "Э"}}}},
+    {{{"hr"sv, {}}, {"sl"sv, {"ć", "đ", "Ć", "Đ"}}}},
+    {{{"nb"sv,
+       {" mig ", " dig ", " sig ", " hvad ", " nogen ", " noget ", " meget ", " efter ", " blev ",
+        " havde ", " af "}},
+      {"da"sv,
+       {" meg ", " deg ", " seg ", " hva ", " noen ", " noe ", " mye ", " etter ", " ble ",
+        " hadde "}}}},
+}};
+
+// Letters that of all the languages the fingerprints know only one writes, which settle a text the
+// fingerprints are torn about when that language is among the close ones.
+const std::array<std::pair<std::string_view, std::array<std::string_view, 8>>, 3> kOwnLetters = {{
+    {"mt"sv, {"ħ", "ġ", "ċ", "Ħ", "Ġ", "Ċ"}},
+    {"lt"sv, {"ė", "į", "ų", "Ė", "Į", "Ų"}},
+    {"lv"sv, {"ķ", "ļ", "ņ", "ģ", "Ķ", "Ļ", "Ņ", "Ģ"}},
 }};
 
 // The whole text when it is short; otherwise a few pieces from the body of the book, away from
@@ -115,38 +134,71 @@ std::string Sample(std::string_view text) {
     return sample;
 }
 
-// The fingerprints, loaded on first use and kept for the run. libexttextcat writes its verdict
-// into the handle, so one guess at a time.
+// The fingerprints, loaded on first use and kept for the run. libexttextcat's own verdict gives
+// no names at all when more than a handful are close, so the scores are taken here.
 class Fingerprints {
   public:
-    Fingerprints()
-        : m_handle(special_textcat_Init(ORLAVO_TEXTCAT_DIR "/fpdb.conf", ORLAVO_TEXTCAT_DIR "/")) {}
+    Fingerprints() {
+        // A line names a fingerprint's file and the fingerprint; '#' starts a comment.
+        std::ifstream list(ORLAVO_TEXTCAT_DIR "/fpdb.conf");
+        std::string line;
+        while (std::getline(list, line)) {
+            std::istringstream fields(line.substr(0, line.find('#')));
+            std::string file;
+            std::string name;
+            if (!(fields >> file >> name)) {
+                continue;
+            }
+            void* print = fp_Init(name.c_str());
+            if (fp_Read(print, (ORLAVO_TEXTCAT_DIR "/" + file).c_str(), kNgrams) == 0) {
+                fp_Done(print);
+                continue;
+            }
+            m_prints.push_back(print);
+        }
+    }
     ~Fingerprints() {
-        if (m_handle != nullptr) {
-            textcat_Done(m_handle);
+        for (void* print : m_prints) {
+            fp_Done(print);
         }
     }
     Fingerprints(const Fingerprints&) = delete;
     Fingerprints& operator=(const Fingerprints&) = delete;
 
-    // The name of the fingerprint the text matches best ("ru--utf8", "zh-CN-utf8"), or "" when
-    // none matches, or more than a handful match alike. A few close ones are usually related
-    // languages ("[uk--utf8][ru--utf8]"), listed best first: the first is a better guess for the
-    // voice than none.
-    std::string Classify(std::string_view text) {
-        if (m_handle == nullptr) {
-            return {};
-        }
+    // The names of the fingerprints close to the text's ("ru--utf8", "zh-CN-utf8"), best first:
+    // a few close ones are usually related languages. None when the text is too short for one.
+    std::vector<std::string> Close(std::string_view text) {
         const std::lock_guard lock(m_mutex);
-        const std::string_view verdict = textcat_Classify(m_handle, text.data(), text.size());
-        if (verdict.empty() || verdict.front() != '[') {
+        const std::unique_ptr<void, decltype(&fp_Done)> unknown(fp_Init(nullptr), &fp_Done);
+        if (fp_Create(unknown.get(), text.data(), static_cast<uint4>(text.size()), kNgrams) == 0) {
             return {};
         }
-        return std::string(verdict.substr(1, verdict.find(']') - 1));
+        // A fingerprint stops counting once it is past the best so far by the margin.
+        std::vector<std::pair<int, void*>> scores;
+        int best = INT_MAX;
+        int cutoff = INT_MAX;
+        for (void* print : m_prints) {
+            const int score = fp_Compare(print, unknown.get(), cutoff);
+            scores.emplace_back(score, print);
+            if (score < best) {
+                best = score;
+                cutoff = static_cast<int>(score * kCloseScore);
+            }
+        }
+        std::sort(scores.begin(), scores.end(),
+                  [](const auto& a, const auto& b) { return a.first < b.first; });
+        std::vector<std::string> close;
+        for (const auto& [score, print] : scores) {
+            if (score >= cutoff) {
+                break;
+            }
+            close.emplace_back(fp_Name(print));
+        }
+        return close;
     }
 
   private:
-    void* m_handle;
+    std::vector<void*> m_prints;
     std::mutex m_mutex;
 };
 
@@ -166,26 +218,47 @@ std::string LanguageCode(std::string_view fingerprint) {
     return code;
 }
 
-std::string Settled(std::string code, const std::string& sample) {
+bool Shows(const std::string& sample, const auto& marks) {
+    return std::any_of(marks.begin(), marks.end(), [&sample](std::string_view mark) {
+        return !mark.empty() && sample.find(mark) != std::string::npos;
+    });
+}
+
+// The language of the close fingerprints, best first, for a sample padded with a space at either
+// end.
+std::string Settled(const std::vector<std::string>& close, const std::string& sample) {
+    if (close.empty()) {
+        return {};
+    }
+    if (close.size() > kMostClose) {
+        for (const std::string& print : close) {
+            for (const auto& [language, letters] : kOwnLetters) {
+                if (LanguageCode(print) == language && Shows(sample, letters)) {
+                    return std::string(language);
+                }
+            }
+        }
+        return {};
+    }
+    std::string code = LanguageCode(close.front());
     for (const auto& [unvoiced, near] : kNearVoices) {
         if (code == unvoiced) {
             code = near;
         }
     }
-    const auto shows = [&sample](const auto& marks) {
-        return std::any_of(marks.begin(), marks.end(), [&sample](std::string_view mark) {
-            return !mark.empty() && sample.find(mark) != std::string::npos;
-        });
-    };
-    for (const NearPair& pair : kNearPairs) {
-        if (code != pair.first && code != pair.second) {
+    for (const auto& group : kNearGroups) {
+        if (std::none_of(group.begin(), group.end(),
+                         [&code](const NearLanguage& near) { return near.code == code; })) {
             continue;
         }
-        if (shows(pair.firstMarks) && !shows(pair.secondMarks)) {
-            return std::string(pair.first);
+        std::vector<std::string_view> remaining;
+        for (const NearLanguage& near : group) {
+            if (!near.code.empty() && !Shows(sample, near.neverWrites)) {
+                remaining.push_back(near.code);
+            }
         }
-        if (shows(pair.secondMarks) && !shows(pair.firstMarks)) {
-            return std::string(pair.second);
+        if (remaining.size() == 1) {
+            return std::string(remaining.front());
         }
     }
     return code;
@@ -218,10 +291,17 @@ std::string GuessBookLanguage(std::string_view utf8Text, std::string_view charse
     }
     for (const auto& [script, language] : kScriptLanguages) {
         if (count(script) * 2 >= total) {
+            // Ancient Greek writes today's letters with more accents; its words tell it.
+            if (script == Script::kGreek) {
+                const std::vector<std::string> close = SharedFingerprints().Close(sample);
+                if (!close.empty() && LanguageCode(close.front()) == "grc") {
+                    return "grc";
+                }
+            }
             return std::string(language);
         }
     }
-    return Settled(LanguageCode(SharedFingerprints().Classify(sample)), " " + sample + " ");
+    return Settled(SharedFingerprints().Close(sample), " " + sample + " ");
 }
 
 }  // namespace orlavo
