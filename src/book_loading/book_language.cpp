@@ -8,7 +8,6 @@
 #include <cstddef>
 #include <fstream>
 #include <memory>
-#include <mutex>
 #include <numeric>
 #include <sstream>
 #include <utility>
@@ -38,10 +37,11 @@ constexpr double kCloseScore = 1.03;
 constexpr std::size_t kMostClose = 5;
 
 // The fingerprints of languages that have a two-letter code under another name.
-constexpr std::array<std::pair<std::string_view, std::string_view>, 3> kTwoLetterCodes = {{
+constexpr std::array<std::pair<std::string_view, std::string_view>, 4> kTwoLetterCodes = {{
     {"gug"sv, "gn"sv},
     {"plt"sv, "mg"sv},
     {"quz"sv, "qu"sv},
+    {"qxa"sv, "qu"sv},
 }};
 
 // Scripts that one language writes nearly alone, by the code of that language.
@@ -135,7 +135,8 @@ std::string Sample(std::string_view text) {
 }
 
 // The fingerprints, loaded on first use and kept for the run. libexttextcat's own verdict gives
-// no names at all when more than a handful are close, so the scores are taken here.
+// no names at all when more than a handful are close, so the scores are taken here. Comparing
+// only reads the fingerprints: books may be guessed at once.
 class Fingerprints {
   public:
     Fingerprints() {
@@ -168,7 +169,6 @@ class Fingerprints {
     // The names of the fingerprints close to the text's ("ru--utf8", "zh-CN-utf8"), best first:
     // a few close ones are usually related languages. None when the text is too short for one.
     std::vector<std::string> Close(std::string_view text) {
-        const std::lock_guard lock(m_mutex);
         const std::unique_ptr<void, decltype(&fp_Done)> unknown(fp_Init(nullptr), &fp_Done);
         if (fp_Create(unknown.get(), text.data(), static_cast<uint4>(text.size()), kNgrams) == 0) {
             return {};
@@ -199,7 +199,6 @@ class Fingerprints {
 
   private:
     std::vector<void*> m_prints;
-    std::mutex m_mutex;
 };
 
 Fingerprints& SharedFingerprints() {
@@ -224,12 +223,13 @@ bool Shows(const std::string& sample, const auto& marks) {
     });
 }
 
-// The language of the close fingerprints, best first, for a sample padded with a space at either
-// end.
+// The language the close fingerprints (best first) name, as the letters and words of the sample
+// settle it. The sample is padded with a space at either end, so its first and last words count.
 std::string Settled(const std::vector<std::string>& close, const std::string& sample) {
     if (close.empty()) {
         return {};
     }
+    // Torn: a guess from the n-grams alone would often be a wrong voice rather than none.
     if (close.size() > kMostClose) {
         for (const std::string& print : close) {
             for (const auto& [language, letters] : kOwnLetters) {

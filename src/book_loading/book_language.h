@@ -9,12 +9,14 @@ namespace orlavo {
 //
 // Looks at a sample of at most about 64 KB taken from the body of the book, away from a title
 // page or a licence at its start or end. The script of the letters settles the easy cases (Greek
-// is Greek; Hebrew, Georgian, Armenian and Thai letters each name their language; kana mean
-// Japanese, Hangul Korean, Han characters alone Chinese); libexttextcat's n-gram fingerprints
-// tell the languages that share a script apart, and letters or small words that only one of
-// two near languages writes settle what the fingerprints cannot (Slovak and Czech, Belarusian,
-// Ukrainian, Bulgarian and Russian, Norwegian and Danish, Croatian and Slovenian). A language
-// espeak-ng has no voice for gives way to the near one it has (Nynorsk to Bokmål).
+// is Greek, unless its words are Ancient Greek; Hebrew, Georgian, Armenian and Thai letters each
+// name their language; kana mean Japanese, Hangul Korean, Han characters alone Chinese);
+// libexttextcat's n-gram fingerprints tell the languages that share a script apart, and letters
+// or small words that near languages never write settle what the fingerprints cannot (Slovak
+// and Czech, Belarusian, Ukrainian, Bulgarian and Russian, Norwegian and Danish, Croatian and
+// Slovenian). Where a short text leaves the fingerprints torn, letters only one language writes
+// name it (Maltese, Lithuanian, Latvian). A language espeak-ng has no voice for gives way to the
+// near one it has (Nynorsk to Bokmål).
 //
 // Returns a lowercase ISO 639-1 code ("ru", "en", "el", "ja", "zh"), or the longer code of a
 // language that has none, or "" when the text is too short to tell (a few words) or the guess is
