@@ -69,7 +69,7 @@ const LanguageCase kLanguageCases[] = {
      "zh"},
     {"Korean", "오래된 집은 마을 끝, 강가 바로 옆에 서 있었다. 매일 아침 집주인은 마루에 나왔다.",
      "ko"},
-    // A paragraph a row, as a reader would see it.
+    // A paragraph each, one row a line: near languages, letters one language writes, scripts
     // clang-format off
     {"Slovak", "Včera večer sme sedeli s dedkom na lavičke pred domom a pozerali sa na hviezdy. Dedko rozprával, ako kedysi chodil so svojím koňom do mesta na trh. Ľudia vtedy žili pomalšie, povedal mi.", "sk"},
     {"Czech", "Včera večer jsme seděli s dědou na lavičce před domem a dívali se na hvězdy. Děda vyprávěl, jak kdysi jezdil se svým koněm do města na trh. Lidé tehdy žili pomaleji, řekl mi.", "cs"},
@@ -103,6 +103,9 @@ const LanguageCase kLanguageCases[] = {
     // Too little to tell
     {"FewWords", "The old house", ""},
     {"FewJapaneseWords", "古い家は村の", ""},
+    {"NamesTornBetweenLanguages",
+     "John Smith, Mary Jones, Peter Brown, Anna Kowalski, Yusuf Demir, Olga Ivanova, Lars Nielsen",
+     ""},
     {"NoLetters", Repeat("1, 2, 3 - 45 ... 6789 !", 20), ""},
 };
 
