@@ -74,10 +74,12 @@ void DBusIdleInhibitor::Ask(Way way) {
         call << QString() << kSuspendAndIdle
              << QVariantMap{{QStringLiteral("handle_token"), token},
                             {QStringLiteral("reason"), m_reason}};
-        QTimer::singleShot(kBusAnswerMs, this, [this, attempt] {
+        QTimer::singleShot(kBusAnswerMs, this, [this, attempt, path] {
             if (m_asking && m_attempt == attempt) {
-                // Too slow: the next way is tried, and the portal's answer, should it still come,
-                // is closed when it does.
+                // Too slow: the next way is tried. A portal that holds the inhibit without saying
+                // so, or never answers at all, is told to let go now; should its answer still
+                // come, it is closed again when it does.
+                Close(path);
                 Ask(m_wanted ? Way::kScreenSaver : Way::kNone);
                 if (!m_wanted) {
                     m_gaveUp = false;

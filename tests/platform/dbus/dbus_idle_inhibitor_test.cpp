@@ -20,8 +20,8 @@ namespace orlavo {
 namespace {
 
 // Answers Inhibit, Close and UnInhibit for the services it was given the names of, at the paths
-// given, and notes each call it answers as "Member path argument;". The portal answers Inhibit
-// after `portalLateMs`.
+// given, and notes each call it answers as "Member path argument;" (any portal request's path as
+// "request"). The portal answers Inhibit after `portalLateMs`, or never when it is negative.
 class FakeDesktop : public QDBusVirtualObject {
   public:
     FakeDesktop(QStringList paths, int portalLateMs)
@@ -32,13 +32,17 @@ class FakeDesktop : public QDBusVirtualObject {
             return false;  // the caller is told there is no such object
         }
         const QVariant argument = call.arguments().value(call.member() == "Inhibit" ? 1 : 0);
-        calls += call.member() + ' ' + call.path() + ' ' + argument.toString() + ';';
+        const bool request = call.path().contains(QStringLiteral("request"));
+        calls += call.member() + ' ' + (request ? "request" : call.path()) + ' ' +
+                 argument.toString() + ';';
         QDBusMessage reply = call.createReply();
         if (call.member() == "Inhibit" && call.interface().contains("portal")) {
             reply << QVariant::fromValue(
                 QDBusObjectPath("/org/freedesktop/portal/desktop/request/1"));
             call.setDelayedReply(true);
-            QTimer::singleShot(m_portalLateMs, [bus, reply] { bus.send(reply); });
+            if (m_portalLateMs >= 0) {
+                QTimer::singleShot(m_portalLateMs, [bus, reply] { bus.send(reply); });
+            }
             return true;
         } else if (call.member() == "Inhibit") {
             reply << 42u;
@@ -83,9 +87,10 @@ TEST_P(IdleInhibitor, AsksTheFirstThatAnswersAndLetsGoAfter) {
         DBusIdleInhibitor inhibitor("Orlavo", "Reading a book aloud");
         inhibitor.Use(QDBusConnection::sessionBus());
         inhibitor.Hold(true);
-        Spin(c.dropAtOnce ? 0 : 300 + c.portalLateMs);
+        const int lateMs = c.portalLateMs < 0 ? 3000 : c.portalLateMs;  // never: past the bound
+        Spin(c.dropAtOnce ? 0 : 300 + lateMs);
         inhibitor.Hold(false);
-        Spin(300 + c.portalLateMs);
+        Spin(300 + lateMs);
     }
     EXPECT_EQ(desktop.calls.toStdString(), c.calls.toStdString());
     for (const QString& service : c.services) {
@@ -98,7 +103,7 @@ TEST_P(IdleInhibitor, AsksTheFirstThatAnswersAndLetsGoAfter) {
 const QString kPortal = "org.freedesktop.portal.Desktop", kSaver = "org.freedesktop.ScreenSaver";
 const QString kPortalPath = "/org/freedesktop/portal/desktop",
               kSaverPath = "/org/freedesktop/ScreenSaver";
-const QString kPortalCalls = "Inhibit " + kPortalPath + " 12;Close " + kPortalPath + "/request/1 ;";
+const QString kPortalCalls = "Inhibit " + kPortalPath + " 12;Close request ;";
 
 INSTANTIATE_TEST_SUITE_P(
     Desktops, IdleInhibitor,
@@ -125,15 +130,21 @@ INSTANTIATE_TEST_SUITE_P(
                     {kPortalPath},
                     true,
                     3500,
-                    kPortalCalls},
+                    kPortalCalls + "Close request ;"},
         InhibitCase{"ThePortalAnsweringAfterTheScreenSaver",
                     {kPortal, kSaver},
                     {kPortalPath, kSaverPath},
                     false,
                     3500,
-                    "Inhibit " + kPortalPath + " 12;Inhibit " + kSaverPath +
-                        " Reading a book aloud;Close " + kPortalPath + "/request/1 ;UnInhibit " +
-                        kSaverPath + " 42;"},
+                    "Inhibit " + kPortalPath + " 12;Close request ;Inhibit " + kSaverPath +
+                        " Reading a book aloud;Close request ;UnInhibit " + kSaverPath + " 42;"},
+        InhibitCase{"ThePortalNeverAnswering",
+                    {kPortal, kSaver},
+                    {kPortalPath, kSaverPath},
+                    false,
+                    -1,
+                    "Inhibit " + kPortalPath + " 12;Close request ;Inhibit " + kSaverPath +
+                        " Reading a book aloud;UnInhibit " + kSaverPath + " 42;"},
         InhibitCase{"NothingToAsk", {}, {}, false, 0, ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
