@@ -15,13 +15,14 @@ namespace {
 
 using Command = DBusDesktopSession::Command;
 const QString kPath = "/org/mpris/MediaPlayer2", kProperties = "org.freedesktop.DBus.Properties";
+const QString kPlayer = "org.mpris.MediaPlayer2.Player";
 
 // Notes each PropertiesChanged of the player as "Name=value;", Metadata's as its track and title.
 class Announcements : public QObject {
     Q_OBJECT
   public Q_SLOTS:
     void Note(const QString& interface, const QVariantMap& changed, const QStringList&) {
-        for (const QString& name : interface.endsWith(".Player") ? changed.keys() : QStringList()) {
+        for (const QString& name : interface == kPlayer ? changed.keys() : QStringList()) {
             const auto track = qdbus_cast<QVariantMap>(changed[name]);
             seen += name + '=' + changed[name].toString() +
                     track.value("mpris:trackid").value<QDBusObjectPath>().path() + ' ' +
@@ -56,7 +57,7 @@ TEST_P(Player, SaysAnnouncesAndPassesOnWhatTheMediaControlsAsk) {
         return client.call(call, QDBus::BlockWithGui).arguments().value(0).value<QDBusVariant>();
     };
     const auto property = [&ask](const char* member, const QVariantList& args) {
-        return ask(kProperties, member, QVariantList{"org.mpris.MediaPlayer2.Player"} + args);
+        return ask(kProperties, member, QVariantList{kPlayer} + args);
     };
     StreamVolume volume;
     std::vector<Command> commands;
