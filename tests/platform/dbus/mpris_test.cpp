@@ -1,7 +1,6 @@
 // The media controls through the property and slot tables the bus uses, on a session with no bus:
 // what the player says and would announce while Orlavo reads or not, what Volume, Rate and the
 // buttons reach.
-// reach.
 
 #include <gtest/gtest.h>
 
