@@ -48,34 +48,30 @@ TEST_P(ItemRules, SplitTheTextIntoItems) {
     EXPECT_EQ(list.Items(), GetParam().out);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Book, ItemRules,
-    ::testing::ValuesIn(std::vector<ItemsCase>{
-        {.name = "CommaAndEveryLineEnd", .in = "a,b\r\nc\nd\re", .out = {"a", "b", "c", "d", "e"}},
-        {.name = "LfThenCrAreTwoLineEnds", .in = "a\n\rb", .out = {"a", "", "b"}},
-        {.name = "CommaEndingALineGivesAnEmptyItem", .in = "a,\nb,", .out = {"a", "", "b", ""}},
-        {.name = "TwoCommas", .in = "a,,b", .out = {"a", "", "b"}},
-        {.name = "EmptyText", .in = "", .out = {}},
-        {.name = "EmptyAndBlankLines", .in = "a\n\n \t \r\n\r\nb", .out = {"a", "", "", "", "b"}},
-        {.name = "FinalLineEndGivesNoExtraItem", .in = "a\nb\n", .out = {"a", "b"}},
-        {.name = "TrailingEmptyLineIsKept", .in = "a\n\n", .out = {"a", ""}},
-        {.name = "BlanksAroundAreDroppedInsideKept",
-         .in = " \t a\tb  c \t, d ",
-         .out = {"a\tb  c", "d"}},
-        {.name = "QuotedKeepsCommasAndBlanks", .in = "  \" x, y \"  ,z", .out = {" x, y ", "z"}},
-        {.name = "TextAfterClosingQuoteStartsAnItem",
-         .in = "\"abc\"def,ghi",
-         .out = {"abc", "def", "ghi"}},
-        {.name = "QuotedAtLineEnd", .in = "\"a\"\r\n\"\"", .out = {"a", ""}},
-        {.name = "UnclosedQuoteEndsAtLineEnd", .in = "\"a, b\nc,\"d", .out = {"a, b", "c", "d"}},
-        {.name = "QuoteInsideAnItemIsKept", .in = "say \"hi\" now", .out = {"say \"hi\" now"}},
-        {.name = "LongRuns",
-         .in = "abcdefghij,k\r\nlmnopqrstuv\rw,xyzABCDEFGH\nI",
-         .out = {"abcdefghij", "k", "lmnopqrstuv", "w", "xyzABCDEFGH", "I"}},
-        ManyItems("LongItemInsideABlock", 70),
-        ManyItems("LongItemEndingABlock", 127),
-        ManyItems("LongItemInTheLastBlock", 299)}),
-    [](const auto& info) { return std::string(info.param.name); });
+const ItemsCase kTexts[] = {
+    {.name = "CommaAndEveryLineEnd", .in = "a,b\r\nc\nd\re", .out = {"a", "b", "c", "d", "e"}},
+    {.name = "LfThenCrAreTwoLineEnds", .in = "a\n\rb", .out = {"a", "", "b"}},
+    {.name = "CommaEndingALineGivesAnEmptyItem", .in = "a,\nb,", .out = {"a", "", "b", ""}},
+    {.name = "TwoCommas", .in = "a,,b", .out = {"a", "", "b"}},
+    {.name = "EmptyText", .in = "", .out = {}},
+    {.name = "EmptyAndBlankLines", .in = "a\n\n \t \r\n\r\nb", .out = {"a", "", "", "", "b"}},
+    {.name = "FinalLineEndGivesNoExtraItem", .in = "a\nb\n", .out = {"a", "b"}},
+    {.name = "TrailingEmptyLineIsKept", .in = "a\n\n", .out = {"a", ""}},
+    {.name = "BlanksAroundDroppedInsideKept", .in = " \t a\tb  c \t, d ", .out = {"a\tb  c", "d"}},
+    {.name = "QuotedKeepsCommasAndBlanks", .in = "  \" x, y \"  ,z", .out = {" x, y ", "z"}},
+    {.name = "TextAfterAQuoteStartsAnItem", .in = "\"abc\"def,ghi", .out = {"abc", "def", "ghi"}},
+    {.name = "QuotedAtLineEnd", .in = "\"a\"\r\n\"\"", .out = {"a", ""}},
+    {.name = "UnclosedQuoteEndsAtLineEnd", .in = "\"a, b\nc,\"d", .out = {"a, b", "c", "d"}},
+    {.name = "QuoteInsideAnItemIsKept", .in = "say \"hi\" now", .out = {"say \"hi\" now"}},
+    {.name = "LongRuns",
+     .in = "abcdefghij,k\r\nlmnopqrstuv\rw,xyzABCDEFGH\nI",
+     .out = {"abcdefghij", "k", "lmnopqrstuv", "w", "xyzABCDEFGH", "I"}},
+    ManyItems("LongItemInsideABlock", 70),
+    ManyItems("LongItemEndingABlock", 127),
+    ManyItems("LongItemInTheLastBlock", 299)};
+
+INSTANTIATE_TEST_SUITE_P(Book, ItemRules, ::testing::ValuesIn(kTexts),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // The file name less its last four characters, whatever they are, counted as characters.
 TEST(TitleRule, IsTheFileNameLessItsLastFourCharacters) {
@@ -128,39 +124,37 @@ class Loader : public ::testing::Test {
 
 struct LoadCase {
     const char* name;
-    std::string path, bytes{};
+    std::string title, bytes{};  // of the book "/b/<title>.txt"
     Items items{};
-    std::string title, language{};
+    std::string language{};
 };
 
 class LoadingABook : public Loader, public ::testing::WithParamInterface<LoadCase> {};
 
 TEST_P(LoadingABook, ReplacesListTitlePathAndLanguageAndReadsFromTheStart) {
     const LoadCase& c = GetParam();
-    p.files[c.path] = c.bytes;
-    Load(c.path);
+    const std::string path = "/b/" + c.title + ".txt";
+    p.files[path] = c.bytes;
+    Load(path);
     const std::string& source = form.members().SourcePath;
-    EXPECT_EQ(State(), std::tuple(c.items, -1, c.title, c.path, 0, source, c.language));
-    EXPECT_TRUE(source.starts_with(c.path + '\0'));
-    EXPECT_EQ(p.Trace(), "box: Your E Book TxT File Is Loaded From\r\n" + c.path);
+    EXPECT_EQ(State(), std::tuple(c.items, -1, c.title, path, 0, source, c.language));
+    EXPECT_TRUE(source.starts_with(path + '\0'));
+    EXPECT_EQ(p.Trace(), "box: Your E Book TxT File Is Loaded From\r\n" + path);
     EXPECT_EQ(p.requests.back().initialFolder, p.AppPath());
     EXPECT_EQ(p.requests.back().filters.at(0).pattern, "*.TxT");
 }
 
-INSTANTIATE_TEST_SUITE_P(Books, LoadingABook,
-                         ::testing::ValuesIn(std::vector<LoadCase>{
-                             {.name = "German",
-                              .path = "/b/Märchen.txt",
-                              .bytes = "Es war einmal ein Mädchen, das wohnte am Wald",
-                              .items = {"Es war einmal ein Mädchen", "das wohnte am Wald"},
-                              .title = "Märchen",
-                              .language = "de"},
-                             {.name = "Windows1252",
-                              .path = "/b/Cr.txt",
-                              .bytes = "cr\xE8me,fin\r\n",
-                              .items = {"cr\u00E8me", "fin"},
-                              .title = "Cr"},
-                             {.name = "EmptyFile", .path = "/b/Empty.txt", .title = "Empty"}}),
+const LoadCase kBooks[] = {
+    {.name = "German",
+     .title = "Märchen",
+     .bytes = "Es war einmal ein Mädchen, das wohnte am Wald",
+     .items = {"Es war einmal ein Mädchen", "das wohnte am Wald"},
+     .language = "de"},
+    {.name = "Cp1252", .title = "Cr", .bytes = "cr\xE8me,fin\r\n", .items = {"cr\u00E8me", "fin"}},
+    {.name = "EmptyFile", .title = "Empty"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Books, LoadingABook, ::testing::ValuesIn(kBooks),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // Cancel, a missing file and one the reader refuses leave everything as it was.

@@ -1,6 +1,5 @@
 // The media controls through the property and slot tables the bus uses, on a session with no bus:
-// what the player says and would announce while Orlavo reads or not, what Volume, Rate and the
-// buttons reach.
+// what the player says and would announce, reading or not, and what Volume, Rate and buttons reach.
 
 #include <gtest/gtest.h>
 
@@ -21,7 +20,8 @@ struct PlayerCase {
     QStringList press{};  // as on the bus: Player.Play on the player, Raise on the application
     const char* set = "Rate";
     double to = 2.0, volume = 1.0;
-    QString status = "Stopped", announced{};
+    QString status = "Stopped";
+    const char* announced = "";
     std::vector<Command> commands{};
 };
 
@@ -44,11 +44,7 @@ TEST_P(Player, SaysAnnouncesAndPassesOnWhatTheMediaControlsAsk) {
     session.ShowReading(c.reading);
     session.ShowItem(c.reading ? 3 : -1, c.reading ? "Emma" : "");
     QCoreApplication::processEvents();  // where the commands are handed on from
-    QString announced;                  // Metadata by its title
-    for (const auto& [name, value] : player.Changes().asKeyValueRange()) {
-        announced += name + '=' + value.toString() + value.toMap()["xesam:title"].toString() + ';';
-    }
-    EXPECT_EQ(announced.toStdString(), c.announced.toStdString());
+    EXPECT_EQ(player.Changes().keys().join(' ').toStdString(), c.announced);
     EXPECT_EQ(player.property("PlaybackStatus").toString(), c.status);
     EXPECT_EQ(player.property("Rate").toDouble(), 1.0);
     EXPECT_EQ(volume.Level(), c.volume);
@@ -58,13 +54,12 @@ TEST_P(Player, SaysAnnouncesAndPassesOnWhatTheMediaControlsAsk) {
 INSTANTIATE_TEST_SUITE_P(
     MediaControls, Player,
     ::testing::Values(
-        PlayerCase{.name = "Stopped"},
         PlayerCase{.name = "ReadingWithEveryButtonPressed",
                    .reading = true,
                    .press = {"Player.Play", "Player.Pause", "Player.PlayPause", "Player.Stop",
                              "Raise", "Quit"},
                    .status = "Playing",
-                   .announced = "Metadata=Emma;PlaybackStatus=Playing;",
+                   .announced = "Metadata PlaybackStatus",
                    .commands = {Command::kPlay, Command::kPause, Command::kPlayPause,
                                 Command::kStop, Command::kRaise, Command::kQuit}},
         PlayerCase{.name = "VolumeReachesTheStream", .set = "Volume", .to = 0.5, .volume = 0.5},
