@@ -17,8 +17,8 @@ using Command = DBusDesktopSession::Command;
 struct PlayerCase {
     const char* name;
     bool reading = false;
-    QStringList press{};  // as on the bus: Player.Play on the player, Raise on the application
-    const char* set = "Rate";
+    QStringList press{};       // as on the bus: Player.Play on the player, Raise on the application
+    const char* set = "Rate";  // a property a client sets, to `to`
     double to = 2.0, volume = 1.0;
     QString status = "Stopped";
     const char* announced = "";
