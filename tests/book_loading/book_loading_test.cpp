@@ -25,17 +25,17 @@ using Items = std::vector<std::string>;
 
 struct ItemsCase {
     const char* name;
-    std::string text;
-    Items items;
+    std::string in{};  // a book's text
+    Items out{};       // its items
 };
 
 // Enough items for every kind of block the list keeps: short ones, one that spans far because an
 // item in it is long, one ending with the long item, and the unfinished last one.
 ItemsCase ManyItems(const char* name, std::size_t longAt) {
-    ItemsCase c{name, "", {}};
+    ItemsCase c{.name = name};
     for (std::size_t i = 0; i < 300; ++i) {
-        c.items.push_back(i == longAt ? std::string(20000, 'w') : std::to_string(i));
-        c.text += (i % 3 == 0 ? "  " : "") + c.items.back() + (i % 2 == 0 ? " ,\t" : "\r\n");
+        c.out.push_back(i == longAt ? std::string(20000, 'w') : std::to_string(i));
+        c.in += (i % 3 == 0 ? "  " : "") + c.out.back() + (i % 2 == 0 ? " ,\t" : "\r\n");
     }
     return c;
 }
@@ -44,32 +44,34 @@ class ItemRules : public ::testing::TestWithParam<ItemsCase> {};
 
 TEST_P(ItemRules, SplitTheTextIntoItems) {
     FakePlatform list;
-    list.ReplaceItems(ReadBookItems(GetParam().text));
-    EXPECT_EQ(list.Items(), GetParam().items);
+    list.ReplaceItems(ReadBookItems(GetParam().in));
+    EXPECT_EQ(list.Items(), GetParam().out);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Book, ItemRules,
-    ::testing::Values(
-        ItemsCase{"CommaAndEveryLineEnd", "a,b\r\nc\nd\re", {"a", "b", "c", "d", "e"}},
-        ItemsCase{"LfThenCrAreTwoLineEnds", "a\n\rb", {"a", "", "b"}},
-        ItemsCase{"CommaEndingALineGivesAnEmptyItem", "a,\nb,", {"a", "", "b", ""}},
-        ItemsCase{"TwoCommas", "a,,b", {"a", "", "b"}}, ItemsCase{"EmptyText", "", {}},
-        ItemsCase{"EmptyAndBlankLines", "a\n\n \t \r\n\r\nb", {"a", "", "", "", "b"}},
-        ItemsCase{"FinalLineEndGivesNoExtraItem", "a\nb\n", {"a", "b"}},
-        ItemsCase{"TrailingEmptyLineIsKept", "a\n\n", {"a", ""}},
-        ItemsCase{"BlanksAroundAreDroppedInsideKept", " \t a\tb  c \t, d ", {"a\tb  c", "d"}},
-        ItemsCase{"QuotedKeepsCommasAndBlanks", "  \" x, y \"  ,z", {" x, y ", "z"}},
-        ItemsCase{"TextAfterClosingQuoteStartsAnItem", "\"abc\"def,ghi", {"abc", "def", "ghi"}},
-        ItemsCase{"QuotedAtLineEnd", "\"a\"\r\n\"\"", {"a", ""}},
-        ItemsCase{"UnclosedQuoteEndsAtLineEnd", "\"a, b\nc,\"d", {"a, b", "c", "d"}},
-        ItemsCase{"QuoteInsideAnItemIsKept", "say \"hi\" now", {"say \"hi\" now"}},
-        ItemsCase{"LongRuns",
-                  "abcdefghij,k\r\nlmnopqrstuv\rw,xyzABCDEFGH\nI",
-                  {"abcdefghij", "k", "lmnopqrstuv", "w", "xyzABCDEFGH", "I"}},
-        ManyItems("LongItemInsideABlock", 70), ManyItems("LongItemEndingABlock", 127),
-        ManyItems("LongItemInTheLastBlock", 299)),
-    [](const auto& info) { return std::string(info.param.name); });
+const ItemsCase kTexts[] = {
+    {.name = "CommaAndEveryLineEnd", .in = "a,b\r\nc\nd\re", .out = {"a", "b", "c", "d", "e"}},
+    {.name = "LfThenCrAreTwoLineEnds", .in = "a\n\rb", .out = {"a", "", "b"}},
+    {.name = "CommaEndingALineGivesAnEmptyItem", .in = "a,\nb,", .out = {"a", "", "b", ""}},
+    {.name = "TwoCommas", .in = "a,,b", .out = {"a", "", "b"}},
+    {.name = "EmptyText", .in = "", .out = {}},
+    {.name = "EmptyAndBlankLines", .in = "a\n\n \t \r\n\r\nb", .out = {"a", "", "", "", "b"}},
+    {.name = "FinalLineEndGivesNoExtraItem", .in = "a\nb\n", .out = {"a", "b"}},
+    {.name = "TrailingEmptyLineIsKept", .in = "a\n\n", .out = {"a", ""}},
+    {.name = "BlanksAroundDroppedInsideKept", .in = " \t a\tb  c \t, d ", .out = {"a\tb  c", "d"}},
+    {.name = "QuotedKeepsCommasAndBlanks", .in = "  \" x, y \"  ,z", .out = {" x, y ", "z"}},
+    {.name = "TextAfterAQuoteStartsAnItem", .in = "\"abc\"def,ghi", .out = {"abc", "def", "ghi"}},
+    {.name = "QuotedAtLineEnd", .in = "\"a\"\r\n\"\"", .out = {"a", ""}},
+    {.name = "UnclosedQuoteEndsAtLineEnd", .in = "\"a, b\nc,\"d", .out = {"a, b", "c", "d"}},
+    {.name = "QuoteInsideAnItemIsKept", .in = "say \"hi\" now", .out = {"say \"hi\" now"}},
+    {.name = "LongRuns",
+     .in = "abcdefghij,k\r\nlmnopqrstuv\rw,xyzABCDEFGH\nI",
+     .out = {"abcdefghij", "k", "lmnopqrstuv", "w", "xyzABCDEFGH", "I"}},
+    ManyItems("LongItemInsideABlock", 70),
+    ManyItems("LongItemEndingABlock", 127),
+    ManyItems("LongItemInTheLastBlock", 299)};
+
+INSTANTIATE_TEST_SUITE_P(Book, ItemRules, ::testing::ValuesIn(kTexts),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // The file name less its last four characters, whatever they are, counted as characters.
 TEST(TitleRule, IsTheFileNameLessItsLastFourCharacters) {
@@ -122,33 +124,38 @@ class Loader : public ::testing::Test {
 
 struct LoadCase {
     const char* name;
-    std::string path, bytes;
-    Items items;
-    std::string title, language;
+    std::string title, bytes{};  // of the book "/b/<title>.txt"
+    Items items{};
+    std::string language{};
 };
 
 class LoadingABook : public Loader, public ::testing::WithParamInterface<LoadCase> {};
 
 TEST_P(LoadingABook, ReplacesListTitlePathAndLanguageAndReadsFromTheStart) {
     const LoadCase& c = GetParam();
-    p.files[c.path] = c.bytes;
-    Load(c.path);
+    const std::string path = "/b/" + c.title + ".txt";
+    p.files[path] = c.bytes;
+    Load(path);
     const std::string& source = form.members().SourcePath;
-    EXPECT_EQ(State(), std::tuple(c.items, -1, c.title, c.path, 0, source, c.language));
-    EXPECT_TRUE(source.starts_with(c.path + '\0'));
-    EXPECT_EQ(p.Trace(), "box: Your E Book TxT File Is Loaded From\r\n" + c.path);
+    EXPECT_EQ(State(), std::tuple(c.items, -1, c.title, path, 0, source, c.language));
+    EXPECT_TRUE(source.starts_with(path + '\0'));
+    EXPECT_EQ(p.Trace(), "box: Your E Book TxT File Is Loaded From\r\n" + path);
     EXPECT_EQ(p.requests.back().initialFolder, p.AppPath());
     EXPECT_EQ(p.requests.back().filters.at(0).pattern, "*.TxT");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Books, LoadingABook,
-    ::testing::Values(
-        LoadCase{"German", "/b/Märchen.txt", "Es war einmal ein Mädchen, das wohnte am Wald",
-                 Items{"Es war einmal ein Mädchen", "das wohnte am Wald"}, "Märchen", "de"},
-        LoadCase{"Windows1252", "/b/Cr.txt", "cr\xE8me,fin\r\n", {"cr\u00E8me", "fin"}, "Cr", ""},
-        LoadCase{"EmptyFile", "/b/Empty.txt", "", {}, "Empty", ""}),
-    [](const auto& info) { return std::string(info.param.name); });
+const LoadCase kBooks[] = {
+    {.name = "German",
+     .title = "Märchen",
+     .bytes = "Es war einmal ein Mädchen, das wohnte am Wald",
+     .items = {"Es war einmal ein Mädchen", "das wohnte am Wald"},
+     .language = "de"},
+    {.name = "Cp1252", .title = "Cr", .bytes = "cr\xE8me,fin\r\n", .items = {"cr\u00E8me", "fin"}},
+    {.name = "EmptyFile", .title = "Empty"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Books, LoadingABook, ::testing::ValuesIn(kBooks),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // Cancel, a missing file and one the reader refuses leave everything as it was.
 TEST_F(Loader, KeepsTheBookWhenNoneIsLoaded) {

@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <QDBusMessage>
-#include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
 #include <QStringList>
 #include <mutex>
@@ -18,7 +17,6 @@ namespace orlavo {
 namespace {
 
 const QString kObjectPath = QStringLiteral("/org/mpris/MediaPlayer2");
-const QString kPlayerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
 const QString kBusName = QStringLiteral("org.mpris.MediaPlayer2.orlavo");
 // RequestName's flag and answer.
 constexpr uint kDoNotQueue = 4;
@@ -41,7 +39,7 @@ DBusDesktopSession::DBusDesktopSession(const std::string& identity, const std::s
       m_link(std::make_shared<Link>(this)),
       m_inhibitor(m_identity, QStringLiteral("Reading a book aloud")) {
     new MprisApplicationAdaptor(*this);
-    new MprisPlayerAdaptor(*this);
+    m_player = new MprisPlayerAdaptor(*this);
 }
 
 DBusDesktopSession::~DBusDesktopSession() {
@@ -104,49 +102,32 @@ void DBusDesktopSession::Choose(Command command) {
         Qt::QueuedConnection);
 }
 
-QString DBusDesktopSession::PlaybackStatus() const {
-    return m_reading ? QStringLiteral("Playing") : QStringLiteral("Stopped");
-}
-
-QVariantMap DBusDesktopSession::Metadata() const {
-    const QString track = m_position < 0
-                              ? QStringLiteral("/org/mpris/MediaPlayer2/TrackList/NoTrack")
-                              : QStringLiteral("/org/orlavo/line/%1").arg(m_position);
-    QVariantMap metadata{
-        {QStringLiteral("mpris:trackid"), QVariant::fromValue(QDBusObjectPath(track))}};
-    if (!m_bookTitle.isEmpty()) {
-        metadata.insert(QStringLiteral("xesam:title"), m_bookTitle);
-    }
-    return metadata;
-}
-
 void DBusDesktopSession::ShowReading(bool reading) {
-    if (std::exchange(m_reading, reading) != reading) {
-        Changed(QStringLiteral("PlaybackStatus"), PlaybackStatus());
-    }
+    m_reading = reading;
+    Announce();
 }
 
 void DBusDesktopSession::ShowItem(std::int32_t position, const std::string& bookTitle) {
-    const QString title = QString::fromStdString(bookTitle);
-    if (position != m_position || title != m_bookTitle) {
-        m_position = position;
-        m_bookTitle = title;
-        Changed(QStringLiteral("Metadata"), Metadata());
-    }
+    m_position = position;
+    m_bookTitle = QString::fromStdString(bookTitle);
+    Announce();
 }
 
 void DBusDesktopSession::KeepAwake(bool awake) {
     m_inhibitor.Hold(awake);
 }
 
-void DBusDesktopSession::Changed(const QString& property, const QVariant& value) {
-    if (!m_bus) {
+// The player is asked even without a bus, so that once there is one it announces only what changes
+// from then on.
+void DBusDesktopSession::Announce() {
+    const QVariantMap changed = m_player->Changes();
+    if (!m_bus || changed.isEmpty()) {
         return;
     }
     QDBusMessage signal =
         QDBusMessage::createSignal(kObjectPath, QStringLiteral("org.freedesktop.DBus.Properties"),
                                    QStringLiteral("PropertiesChanged"));
-    signal << kPlayerInterface << QVariantMap{{property, value}} << QStringList();
+    signal << MprisPlayerAdaptor::Interface() << changed << QStringList();
     m_bus->send(signal);
 }
 

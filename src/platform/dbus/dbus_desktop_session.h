@@ -11,7 +11,6 @@
 #include <QDBusConnection>
 #include <QObject>
 #include <QString>
-#include <QVariantMap>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -22,6 +21,8 @@
 #include "platform/stream_volume.h"
 
 namespace orlavo {
+
+class MprisPlayerAdaptor;
 
 class DBusDesktopSession : public QObject, public DesktopSession {
     Q_OBJECT
@@ -49,8 +50,9 @@ class DBusDesktopSession : public QObject, public DesktopSession {
     void Choose(Command command);
     QString Identity() const { return m_identity; }
     QString DesktopEntry() const { return m_desktopEntry; }
-    QString PlaybackStatus() const;
-    QVariantMap Metadata() const;
+    bool Reading() const { return m_reading; }
+    std::int32_t Position() const { return m_position; }
+    QString BookTitle() const { return m_bookTitle; }
     StreamVolume& Volume() { return m_volume; }
 
   private:
@@ -58,7 +60,7 @@ class DBusDesktopSession : public QObject, public DesktopSession {
 
     void Offer(const QDBusConnection& bus);
     void RequestName(const QString& name, bool orAnInstance);
-    void Changed(const QString& property, const QVariant& value);
+    void Announce();
 
     QString m_identity;
     QString m_desktopEntry;
@@ -70,6 +72,7 @@ class DBusDesktopSession : public QObject, public DesktopSession {
     bool m_reading = false;
     std::int32_t m_position = -1;
     QString m_bookTitle;
+    MprisPlayerAdaptor* m_player;  // a child, as the bus finds its adaptors
 };
 
 }  // namespace orlavo

@@ -1,18 +1,53 @@
 #include "platform/dbus/mpris_player_adaptor.h"
 
+#include <QDBusObjectPath>
+#include <QMetaProperty>
+#include <utility>
+
 #include "platform/dbus/dbus_desktop_session.h"
 
 namespace orlavo {
 
 MprisPlayerAdaptor::MprisPlayerAdaptor(DBusDesktopSession& session)
-    : QDBusAbstractAdaptor(&session), m_session(session) {}
+    : QDBusAbstractAdaptor(&session), m_session(session) {
+    Changes();
+}
+
+QString MprisPlayerAdaptor::Interface() {
+    const QMetaObject& table = staticMetaObject;
+    return QString::fromLatin1(table.classInfo(table.indexOfClassInfo("D-Bus Interface")).value());
+}
+
+// Only what Orlavo changes by itself is announced: Volume and Rate change only when a client sets
+// them.
+QVariantMap MprisPlayerAdaptor::Changes() {
+    QVariantMap changed;
+    const QMetaObject& table = staticMetaObject;
+    for (int i = table.propertyOffset(); i < table.propertyCount(); ++i) {
+        const QMetaProperty property = table.property(i);
+        const QString name = QString::fromLatin1(property.name());
+        const QVariant value = property.read(this);
+        if (!property.isWritable() && std::exchange(m_shown[name], value) != value) {
+            changed.insert(name, value);
+        }
+    }
+    return changed;
+}
 
 QString MprisPlayerAdaptor::playbackStatus() const {
-    return m_session.PlaybackStatus();
+    return m_session.Reading() ? QStringLiteral("Playing") : QStringLiteral("Stopped");
 }
 
 QVariantMap MprisPlayerAdaptor::metadata() const {
-    return m_session.Metadata();
+    const QString track = m_session.Position() < 0
+                              ? QStringLiteral("/org/mpris/MediaPlayer2/TrackList/NoTrack")
+                              : QStringLiteral("/org/orlavo/line/%1").arg(m_session.Position());
+    QVariantMap metadata{
+        {QStringLiteral("mpris:trackid"), QVariant::fromValue(QDBusObjectPath(track))}};
+    if (!m_session.BookTitle().isEmpty()) {
+        metadata.insert(QStringLiteral("xesam:title"), m_session.BookTitle());
+    }
+    return metadata;
 }
 
 double MprisPlayerAdaptor::volume() const {

@@ -10,6 +10,8 @@ class DBusDesktopSession;
 
 // org.mpris.MediaPlayer2.Player: whether Orlavo reads, what, and starting and stopping it. A book
 // has no tracks to skip to and no position to seek to, so those commands do nothing.
+// The Q_PROPERTY lines are the one table of what the player shows: the bus reads them, and what
+// PropertiesChanged announces is read from them too, under the same names.
 class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2.Player")
@@ -31,6 +33,11 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
 
   public:
     explicit MprisPlayerAdaptor(DBusDesktopSession& session);
+
+    static QString Interface();
+    // The properties whose values differ from when this was last asked, by their names on the
+    // bus: what the next PropertiesChanged carries.
+    QVariantMap Changes();
 
     QString playbackStatus() const;
     QVariantMap metadata() const;
@@ -58,6 +65,7 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
 
   private:
     DBusDesktopSession& m_session;
+    QVariantMap m_shown;
 };
 
 }  // namespace orlavo
