@@ -1,8 +1,8 @@
 #pragma once
 
 // The books the benchmarks load: the King James Bible as one real book, ten copies of it joined
-// as a very large one, a 4 MB Russian book in Windows-1251 for the legacy-encoding path, and
-// 300 MB books of tiny items for the memory an item costs. They
+// as a very large one, Russian books in Windows-1251 and UTF-16 for the other encodings' paths,
+// and books made of one piece over and over for the memory a book's shape costs. They
 // are made once, the Bibles with the `bible` program of the bible-kjv package and the Russian book
 // with iconv, in $ORLAVO_BENCH_DIR or the system's temporary folder; ORLAVO_KJV names a ready copy
 // of the single Bible instead.
@@ -56,12 +56,15 @@ inline std::string Kjv10Path() {
     return path.string();
 }
 
-// A Russian paragraph repeated to a little over 4 MB, then converted with iconv to Windows-1251,
-// the encoding of most Russian books made on Windows.
-inline std::string Cp1251Path() {
-    constexpr std::uintmax_t kSize = 4'000'000;
-    const std::filesystem::path path = BenchFolder() / "russian-cp1251.txt";
-    if (std::filesystem::exists(path) && std::filesystem::file_size(path) >= kSize) {
+// A Russian paragraph repeated to a little over `megabytes` million bytes in `charset`, converted
+// with iconv: Windows-1251 is the encoding of most Russian books made on Windows, UTF-16 that of
+// books saved as "Unicode" by Windows programs.
+inline std::string RussianPath(std::size_t megabytes = 4,
+                               const std::string& charset = "WINDOWS-1251") {
+    const std::uintmax_t size = megabytes * 1'000'000;
+    const std::filesystem::path path =
+        BenchFolder() / ("russian-" + charset + "-" + std::to_string(megabytes) + "mb.txt");
+    if (std::filesystem::exists(path) && std::filesystem::file_size(path) >= size) {
         return path.string();
     }
     const std::string paragraph =
@@ -73,15 +76,15 @@ inline std::string Cp1251Path() {
     const std::filesystem::path utf8 = BenchFolder() / "russian-utf8.txt";
     {
         std::ofstream out(utf8, std::ios::binary);
-        // Windows-1251 takes one byte a letter where UTF-8 takes two.
-        for (std::uintmax_t written = 0; written < 2 * kSize; written += paragraph.size()) {
+        // Windows-1251 takes one byte a letter where UTF-8 takes two, UTF-16 two as well.
+        for (std::uintmax_t written = 0; written < 2 * size; written += paragraph.size()) {
             out << paragraph;
         }
     }
     const std::string command =
-        "iconv -f UTF-8 -t WINDOWS-1251 '" + utf8.string() + "' > '" + path.string() + "'";
-    if (std::system(command.c_str()) != 0 || std::filesystem::file_size(path) < kSize) {
-        throw std::runtime_error("cannot make russian-cp1251.txt with iconv");
+        "iconv -f UTF-8 -t " + charset + " '" + utf8.string() + "' > '" + path.string() + "'";
+    if (std::system(command.c_str()) != 0 || std::filesystem::file_size(path) < size) {
+        throw std::runtime_error("cannot make " + path.filename().string() + " with iconv");
     }
     std::filesystem::remove(utf8);
     return path.string();

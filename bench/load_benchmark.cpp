@@ -152,7 +152,7 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     const std::string kjv = orlavo::bench::KjvPath();
     const std::string kjv10 = orlavo::bench::Kjv10Path();
-    const std::string cp1251 = orlavo::bench::Cp1251Path();
+    const std::string cp1251 = orlavo::bench::RussianPath();
 
     const auto common = [](benchmark::internal::Benchmark* b) {
         b->Unit(benchmark::kMillisecond)

@@ -1,7 +1,8 @@
 // How much memory a very large book costs: the peak resident size of a program that shows the
 // empty list, then loads the book into it with Orlavo's loader, for ten copies of the King James
-// Bible and for 300 MB books of tiny items ("1," and the worst case, all commas). Each book is
-// loaded in a process of its own, so one book's peak never hides another's. The peak is taken
+// Bible, for 300 MB books of tiny items ("1," and the worst case, all commas), for a 100 MB book
+// on one line and in many lines, and for 100 MB Russian books in Windows-1251 and UTF-16. Each book
+// is loaded in a process of its own, so one book's peak never hides another's. The peak is taken
 // twice: once the loader has read, decoded and split the book (the view has not laid the rows out
 // yet), and once the view has. Fails when a book takes more than three times its file.
 //
@@ -71,6 +72,14 @@ int main(int argc, char** argv) {
         orlavo::bench::Kjv10Path(),
         orlavo::bench::TinyItemsPath(300, "1,", "tiny300mb.txt"),
         orlavo::bench::TinyItemsPath(300, ",", "commas300mb.txt"),
+        // The same size in the two shapes a book's lines can take: one line of 100 MB (a book
+        // saved without line ends) and two million lines of ordinary length.
+        orlavo::bench::TinyItemsPath(100, "and the old house stood by the river ",
+                                     "oneline100mb.txt"),
+        orlavo::bench::TinyItemsPath(100, "The old house stood at the edge of the village.\n",
+                                     "lines100mb.txt"),
+        orlavo::bench::RussianPath(100, "WINDOWS-1251"),
+        orlavo::bench::RussianPath(100, "UTF-16"),
     };
     bool allWithin = true;
     for (const std::string& book : books) {

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace orlavo {
@@ -13,6 +14,8 @@ using ReadProgress = std::atomic<std::uint64_t>;
 // Reads a whole file into memory. A file that cannot be used raises a RuntimeError whose message
 // says why in plain words (missing, a folder, not a regular file, unreadable, too large): error 53
 // when there is no such file, error 57 for every other reason. No file is left open either way.
+// A file larger than the memory the system can still give is refused with std::bad_alloc before
+// it is read: the kernel would promise the pages and later end the program as they are touched.
 class FileReader {
   public:
     virtual ~FileReader() = default;
@@ -20,6 +23,9 @@ class FileReader {
     // `progress` grows as the bytes come in; it may be read from any thread meanwhile.
     virtual std::string ReadAll(const std::string& path, std::size_t maxBytes,
                                 ReadProgress& progress) = 0;
+    // The memory the system can still give, in bytes (free and reclaimable memory and free swap),
+    // or nothing when it does not say. Whoever makes more of the bytes asks it first.
+    virtual std::optional<std::size_t> MemoryAvailable() = 0;
 };
 
 }  // namespace orlavo

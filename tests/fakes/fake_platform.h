@@ -74,6 +74,7 @@ class FakePlatform : public BookList, public TextBox, public Label, public Dialo
         requests.push_back(request);
         return m_chosen < choices.size() ? choices[m_chosen++] : std::nullopt;
     }
+    std::optional<std::size_t> MemoryAvailable() override { return memory; }
     std::string ReadAll(const std::string& file, std::size_t, ReadProgress& progress) override {
         if (!Call("read", files.contains(file))) {
             throw RuntimeError(kFileNotFound, "No file.");
@@ -233,6 +234,7 @@ class FakePlatform : public BookList, public TextBox, public Label, public Dialo
     bool canMove = true;
     bool stalledRead = false;
     std::size_t readPace = 0;
+    std::optional<std::size_t> memory;  // what the system can still give; nothing: it does not say
 
   private:
     std::int32_t Checked(std::int32_t at) const {

@@ -203,36 +203,6 @@ int OpenForReading(const std::string& path) {
     return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
 }
 
-// Memory the system can still give, in bytes (free and reclaimable memory and free swap), or
-// nothing when the kernel does not say.
-std::optional<std::size_t> AvailableMemory() {
-    std::ifstream meminfo("/proc/meminfo");
-    std::string name;
-    std::size_t kilobytes = 0;
-    std::size_t total = 0;
-    bool known = false;
-    while (meminfo >> name >> kilobytes) {
-        if (name == "MemAvailable:" || name == "SwapFree:") {
-            total += kilobytes * 1024;
-            known = known || name == "MemAvailable:";
-        }
-        meminfo.ignore(64, '\n');
-    }
-    return known ? std::optional(total) : std::nullopt;
-}
-
-// A book takes up to three times its file while it is decoded and split into items. Taking that
-// much from a system that has not got it would not fail here: the kernel promises the pages and
-// later kills the program when they are touched. Asked for first, the loader can say there is not
-// enough memory and keep the book the person had.
-void RefuseUnlessMemoryFor(std::size_t size) {
-    constexpr std::size_t kBookPerFile = 3;
-    const std::optional<std::size_t> available = AvailableMemory();
-    if (available && size > *available / kBookPerFile) {
-        throw std::bad_alloc();
-    }
-}
-
 }  // namespace
 
 std::string PosixFileReader::ReadAll(const std::string& path, std::size_t maxBytes,
@@ -267,7 +237,11 @@ std::string PosixFileReader::ReadAll(const std::string& path, std::size_t maxByt
         TooLarge(maxBytes);
     }
 
-    RefuseUnlessMemoryFor(size);
+    // Only the bytes themselves are asked for here; the loader asks for what it makes of them.
+    if (const std::optional<std::size_t> available = MemoryAvailable();
+        available && size > *available) {
+        throw std::bad_alloc();
+    }
 
     // One allocation of the size the file has, read straight into: clearing it first would cost
     // as long as a third of the load of a large book. A file still growing is followed to its end.
@@ -306,6 +280,22 @@ std::string PosixFileReader::ReadAll(const std::string& path, std::size_t maxByt
     }
     bytes.resize(used);
     return bytes;
+}
+
+std::optional<std::size_t> PosixFileReader::MemoryAvailable() {
+    std::ifstream meminfo("/proc/meminfo");
+    std::string name;
+    std::size_t kilobytes = 0;
+    std::size_t total = 0;
+    bool known = false;
+    while (meminfo >> name >> kilobytes) {
+        if (name == "MemAvailable:" || name == "SwapFree:") {
+            total += kilobytes * 1024;
+            known = known || name == "MemAvailable:";
+        }
+        meminfo.ignore(64, '\n');
+    }
+    return known ? std::optional(total) : std::nullopt;
 }
 
 }  // namespace orlavo

@@ -14,6 +14,7 @@ class PosixFileReader : public FileReader {
   public:
     std::string ReadAll(const std::string& path, std::size_t maxBytes,
                         ReadProgress& progress) override;
+    std::optional<std::size_t> MemoryAvailable() override;
 };
 
 }  // namespace orlavo
