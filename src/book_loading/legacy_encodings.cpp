@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "book_loading/charset_judge.h"
+#include "book_loading/line_end.h"
 
 namespace orlavo::text_decoding {
 namespace {
@@ -184,11 +185,12 @@ std::string FromMultiByte(std::string_view bytes, iconv_t cd, std::size_t unit) 
 // A piece of a legacy book for uchardet, about `size` bytes from `begin`. Unless `begin` is known
 // to start a character, the piece starts after the next line end, and it stops at its last one:
 // a piece that began inside a two-byte character of Shift_JIS or Big5 could make uchardet rule
-// that encoding out.
+// that encoding out. The LF is looked for, which ends CR LF lines too; a book whose lines end in
+// a CR alone is judged by its first piece.
 std::string_view CharsetPiece(std::string_view text, std::size_t begin, std::size_t size,
                               bool atCharacter) {
     if (!atCharacter) {
-        const std::size_t lineEnd = text.find('\n', begin);
+        const std::size_t lineEnd = text.find(line_end::kLineFeed, begin);
         if (lineEnd == std::string_view::npos || lineEnd - begin >= size) {
             return {};
         }
@@ -196,7 +198,7 @@ std::string_view CharsetPiece(std::string_view text, std::size_t begin, std::siz
     }
     std::size_t end = std::min(text.size(), begin + size);
     if (end < text.size()) {
-        const std::size_t lastLineEnd = text.rfind('\n', end - 1);
+        const std::size_t lastLineEnd = text.rfind(line_end::kLineFeed, end - 1);
         if (lastLineEnd != std::string_view::npos && lastLineEnd >= begin) {
             end = lastLineEnd + 1;
         }
