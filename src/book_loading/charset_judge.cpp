@@ -68,7 +68,7 @@ bool IsSeparator(char32_t c) {
 class Words {
   public:
     void Add(char32_t c) {
-        if (c == 0xFFFD || (c < 0x20 && c != '\t' && c != '\n' && c != '\r') ||
+        if (c == 0xFFFD || (c < 0x20 && !IsKeptControl(static_cast<unsigned char>(c))) ||
             (c >= 0x7F && c < 0xA0) || IsRareSign(c)) {
             m_score -= 4;
         }

@@ -10,14 +10,13 @@
 #include <string_view>
 #include <utility>
 
+#include "book_loading/line_end.h"
 #include "platform/text/ascii.h"
 
 namespace orlavo {
 namespace {
 
-bool IsLineEnd(char c) {
-    return c == '\n' || c == '\r';
-}
+using line_end::IsLineEnd;
 
 // Finds the next place of one character. A book is mostly long runs without a delimiter, and
 // memchr crosses those far faster than a loop over bytes; the answer is kept until the reader
@@ -58,13 +57,10 @@ std::size_t NextDelimiter(std::string_view text, std::size_t pos) {
     const char* const end = text.data() + text.size();
 #if defined(__SSE2__)
     const __m128i comma = _mm_set1_epi8(',');
-    const __m128i lineFeed = _mm_set1_epi8('\n');
-    const __m128i carriageReturn = _mm_set1_epi8('\r');
     for (; end - at >= 16; at += 16) {
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
-        const int found = _mm_movemask_epi8(_mm_or_si128(
-            _mm_or_si128(_mm_cmpeq_epi8(bytes, comma), _mm_cmpeq_epi8(bytes, lineFeed)),
-            _mm_cmpeq_epi8(bytes, carriageReturn)));
+        const int found =
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, comma), line_end::Matches(bytes)));
         if (found != 0) {
             return static_cast<std::size_t>(at - text.data()) +
                    static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(found)));
@@ -101,7 +97,7 @@ class Reader {
     void Keep(std::size_t start, std::size_t length) {
         char* const text = m_buffer.data();
         if (m_index.size() > 0) {
-            text[m_written++] = '\n';
+            text[m_written++] = line_end::kLineFeed;
         }
         if (m_written != start) {
             std::memmove(text + m_written, text + start, length);
@@ -116,16 +112,7 @@ class Reader {
         }
     }
 
-    void PassLineEnd() {
-        if (At('\r')) {
-            ++m_pos;
-            if (At('\n')) {
-                ++m_pos;
-            }
-        } else if (At('\n')) {
-            ++m_pos;
-        }
-    }
+    void PassLineEnd() { m_pos += line_end::LengthAt(m_text, m_pos); }
 
     // Reads the items of one line and stops at its line end (or the end of the text).
     void ReadLine() {
@@ -178,8 +165,8 @@ class Reader {
     std::string_view m_text;  // the whole buffer as it came, however much is written over
     std::size_t m_pos = 0;
     std::size_t m_written = 0;
-    NextOf m_lineFeed{m_text, '\n'};
-    NextOf m_return{m_text, '\r'};
+    NextOf m_lineFeed{m_text, line_end::kLineFeed};
+    NextOf m_return{m_text, line_end::kCarriageReturn};
     BookItems::Index m_index;
 };
 

@@ -1,6 +1,5 @@
 #include "book_loading/legacy_encodings.h"
 
-#include <iconv.h>
 #include <uchardet.h>
 
 #include <algorithm>
@@ -9,10 +8,13 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <span>
 #include <type_traits>
 #include <utility>
 
 #include "book_loading/charset_judge.h"
+#include "book_loading/line_end.h"
+#include "platform/text/iconv_converter.h"
 
 namespace orlavo::text_decoding {
 namespace {
@@ -45,57 +47,30 @@ constexpr std::array<std::pair<std::string_view, const char*>, 11> kWiderCharset
     {"ISO-2022-JP"sv, "ISO-2022-JP-2"},
 }};
 
-// One conversion to UTF-8, closed when it goes out of scope.
-class Iconv {
-  public:
-    explicit Iconv(const char* charset) : m_cd(iconv_open("UTF-8", charset)) {}
-    ~Iconv() {
-        if (ok()) {
-            iconv_close(m_cd);
-        }
-    }
-    Iconv(const Iconv&) = delete;
-    Iconv& operator=(const Iconv&) = delete;
-
-    bool ok() const { return m_cd != reinterpret_cast<iconv_t>(std::intptr_t{-1}); }
-    iconv_t get() const { return m_cd; }
-
-  private:
-    iconv_t m_cd;
-};
-
-constexpr std::size_t kIconvFailed = static_cast<std::size_t>(-1);
-
 // Runs all of `in` through the conversion, handing each piece of UTF-8 to `take`. iconv stops at a
 // byte it cannot read: that unit becomes U+FFFD and the conversion goes on after it, so one bad
 // byte costs one character, not the rest of the book.
 template <typename Take>
-void RunIconv(iconv_t cd, std::string_view in, std::size_t unit, Take&& take) {
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+void RunIconv(IconvConverter& converter, std::string_view in, std::size_t unit, Take&& take) {
+    converter.Reset();
     std::array<char, std::size_t{1} << 14> buffer;
-    char* from = const_cast<char*>(in.data());  // iconv's signature; it never writes there
-    std::size_t left = in.size();
     while (true) {
-        char* to = buffer.data();
-        std::size_t room = buffer.size();
-        const bool flushing = left == 0;
-        const std::size_t result = flushing ? iconv(cd, nullptr, nullptr, &to, &room)
-                                            : iconv(cd, &from, &left, &to, &room);
-        const int error = errno;
-        take(std::string_view(buffer.data(), static_cast<std::size_t>(to - buffer.data())));
-        if (result != kIconvFailed) {
+        const bool flushing = in.empty();
+        const IconvConverter::Step step =
+            flushing ? converter.Finish(buffer) : converter.Convert(in, buffer);
+        in.remove_prefix(step.read);
+        take(std::string_view(buffer.data(), step.written));
+        if (step.error == 0) {
             if (flushing) {
                 return;
             }
-        } else if (error != E2BIG) {
+        } else if (step.error != E2BIG) {
             if (flushing) {
                 return;
             }
             take(kReplacement);
             // EILSEQ: a unit that is no character; EINVAL: half a character at the end.
-            const std::size_t skip = error == EINVAL ? left : std::min(unit, left);
-            from += skip;
-            left -= skip;
+            in.remove_prefix(step.error == EINVAL ? in.size() : std::min(unit, in.size()));
         }
     }
 }
@@ -108,31 +83,33 @@ struct ByteTable {
     std::array<std::uint8_t, 256> length{};
 };
 
-// The table for `cd`, or nothing when some byte starts a longer character (Shift_JIS, GB18030)
-// or a shift state (ISO-2022), which only iconv can follow. Nothing either when the converter
-// holds a letter back until it sees the next byte: Windows-1258 writes Vietnamese tone marks
-// after their letters, and iconv joins the two into the one character the text means, which a
+// The table for `converter`, or nothing when some byte starts a longer character (Shift_JIS,
+// GB18030) or a shift state (ISO-2022), which only iconv can follow. Nothing either when the
+// converter holds a letter back until it sees the next byte: Windows-1258 writes Vietnamese tone
+// marks after their letters, and iconv joins the two into the one character the text means, which a
 // byte-by-byte table cannot.
-std::optional<ByteTable> SingleByteTable(iconv_t cd) {
+std::optional<ByteTable> SingleByteTable(IconvConverter& converter) {
     ByteTable table;
     for (std::size_t value = 0; value < 256; ++value) {
-        char byte = static_cast<char>(value);
-        char* from = &byte;
-        std::size_t left = 1;
+        const char byte = static_cast<char>(value);
         std::array<char, 16> out{};
-        char* to = out.data();
-        std::size_t room = out.size();
-        iconv(cd, nullptr, nullptr, nullptr, nullptr);
-        if (iconv(cd, &from, &left, &to, &room) == kIconvFailed) {
-            if (errno != EILSEQ) {
+        converter.Reset();
+        const IconvConverter::Step step = converter.Convert(std::string_view(&byte, 1), out);
+        char* to = out.data() + step.written;
+        if (step.error != 0) {
+            if (step.error != EILSEQ) {
                 return std::nullopt;
             }
             std::copy(kReplacement.begin(), kReplacement.end(), to);
             to += kReplacement.size();
-        } else if (to == out.data()) {
+        } else if (step.written == 0) {
             return std::nullopt;  // held back: a converter that composes
-        } else if (iconv(cd, nullptr, nullptr, &to, &room) == kIconvFailed) {
-            return std::nullopt;
+        } else {
+            const IconvConverter::Step end = converter.Finish(std::span(to, out.end()));
+            if (end.error != 0) {
+                return std::nullopt;
+            }
+            to += end.written;
         }
         std::size_t length = static_cast<std::size_t>(to - out.data());
         const auto first = static_cast<unsigned char>(out[0]);
@@ -171,24 +148,25 @@ std::string FromSingleByte(std::string_view bytes, const ByteTable& table) {
 
 // Through iconv twice: once to learn the exact size of the text, once to make it, so a book costs
 // the file and its text and never a half-grown copy of the text besides.
-std::string FromMultiByte(std::string_view bytes, iconv_t cd, std::size_t unit) {
+std::string FromMultiByte(std::string_view bytes, IconvConverter& converter, std::size_t unit) {
     std::size_t size = 0;
-    RunIconv(cd, bytes, unit, [&size](std::string_view piece) { size += piece.size(); });
+    RunIconv(converter, bytes, unit, [&size](std::string_view piece) { size += piece.size(); });
     RefuseIfTooLarge(size);
     std::string out;
     out.reserve(size);
-    RunIconv(cd, bytes, unit, [&out](std::string_view piece) { out.append(piece); });
+    RunIconv(converter, bytes, unit, [&out](std::string_view piece) { out.append(piece); });
     return out;
 }
 
 // A piece of a legacy book for uchardet, about `size` bytes from `begin`. Unless `begin` is known
 // to start a character, the piece starts after the next line end, and it stops at its last one:
 // a piece that began inside a two-byte character of Shift_JIS or Big5 could make uchardet rule
-// that encoding out.
+// that encoding out. The LF is looked for, which ends CR LF lines too; a book whose lines end in
+// a CR alone is judged by its first piece.
 std::string_view CharsetPiece(std::string_view text, std::size_t begin, std::size_t size,
                               bool atCharacter) {
     if (!atCharacter) {
-        const std::size_t lineEnd = text.find('\n', begin);
+        const std::size_t lineEnd = text.find(line_end::kLineFeed, begin);
         if (lineEnd == std::string_view::npos || lineEnd - begin >= size) {
             return {};
         }
@@ -196,7 +174,7 @@ std::string_view CharsetPiece(std::string_view text, std::size_t begin, std::siz
     }
     std::size_t end = std::min(text.size(), begin + size);
     if (end < text.size()) {
-        const std::size_t lastLineEnd = text.rfind('\n', end - 1);
+        const std::size_t lastLineEnd = text.rfind(line_end::kLineFeed, end - 1);
         if (lastLineEnd != std::string_view::npos && lastLineEnd >= begin) {
             end = lastLineEnd + 1;
         }
@@ -207,16 +185,16 @@ std::string_view CharsetPiece(std::string_view text, std::size_t begin, std::siz
 }  // namespace
 
 Decoded Convert(std::string_view bytes, const char* charset, std::size_t unit) {
-    Iconv cd(charset);
-    if (!cd.ok()) {
+    IconvConverter converter(charset);
+    if (!converter.ok()) {
         return Convert(bytes, "WINDOWS-1252", 1);
     }
     if (unit == 1) {
-        if (const std::optional<ByteTable> table = SingleByteTable(cd.get())) {
+        if (const std::optional<ByteTable> table = SingleByteTable(converter)) {
             return {FromSingleByte(bytes, *table), true, charset};
         }
     }
-    return {FromMultiByte(bytes, cd.get(), unit), false, charset};
+    return {FromMultiByte(bytes, converter, unit), false, charset};
 }
 
 std::string DetectCharset(std::string_view bytes, std::size_t firstNonAscii) {

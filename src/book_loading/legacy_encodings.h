@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "book_loading/line_end.h"
 #include "book_loading/text_decoder.h"
 #include "platform/runtime_error.h"
 
@@ -18,7 +19,7 @@ inline constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
 
 // Tab, CR and LF shape the book's items; every other control character becomes a space.
 constexpr bool IsKeptControl(unsigned char byte) {
-    return byte == '\t' || byte == '\n' || byte == '\r';
+    return byte == '\t' || byte == line_end::kLineFeed || byte == line_end::kCarriageReturn;
 }
 
 constexpr bool IsBlankedControl(unsigned char byte) {

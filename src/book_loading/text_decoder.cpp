@@ -14,6 +14,7 @@
 
 #include "book_loading/byte_scan.h"
 #include "book_loading/legacy_encodings.h"
+#include "book_loading/line_end.h"
 #include "platform/text/utf8.h"
 
 namespace orlavo {
@@ -66,9 +67,8 @@ bool IsDamagedUtf8(const Utf8Scan& scan) {
 // scan reads every byte of it, so it takes sixteen at a time where the portable form takes eight.
 bool HasControl(__m128i ascii) {
     const __m128i below = _mm_cmplt_epi8(ascii, _mm_set1_epi8(0x20));
-    const __m128i kept = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(ascii, _mm_set1_epi8('\t')),
-                                                   _mm_cmpeq_epi8(ascii, _mm_set1_epi8('\n'))),
-                                      _mm_cmpeq_epi8(ascii, _mm_set1_epi8('\r')));
+    const __m128i kept =
+        _mm_or_si128(_mm_cmpeq_epi8(ascii, _mm_set1_epi8('\t')), line_end::Matches(ascii));
     const __m128i del = _mm_cmpeq_epi8(ascii, _mm_set1_epi8(0x7F));
     return _mm_movemask_epi8(_mm_or_si128(_mm_andnot_si128(kept, below), del)) != 0;
 }
@@ -94,9 +94,7 @@ Utf8Scan ScanUtf8(std::string_view text, bool stopWhenForeign) {
         if (text.size() - i >= 8) {
             const std::uint64_t word = byte_scan::Load(text.data() + i);
             if ((word & byte_scan::kHighBits) == 0) {  // eight ASCII characters
-                const std::uint64_t kept = byte_scan::Matches(word, '\t') |
-                                           byte_scan::Matches(word, '\n') |
-                                           byte_scan::Matches(word, '\r');
+                const std::uint64_t kept = byte_scan::Matches(word, '\t') | line_end::Matches(word);
                 if (((byte_scan::BelowSpace(word) & ~kept) | byte_scan::Matches(word, 0x7F)) != 0) {
                     scan.hasControls = true;
                 }

@@ -4,9 +4,10 @@
 #include "book_loading/text_decoder.h"
 
 #include <gtest/gtest.h>
-#include <iconv.h>
 
 #include <string>
+
+#include "platform/text/iconv_converter.h"
 
 namespace orlavo {
 namespace {
@@ -51,15 +52,9 @@ const std::string kEuros = kSpanish + " El billete cuesta 25 € y Šimon pagó 
 const std::string kMixed = "Café, Привет, 東京\r\n\U0001F4D6";
 
 std::string Encode(const char* charset, const std::string& utf8) {
-    const iconv_t cd = iconv_open(charset, "UTF-8");
+    IconvConverter converter("UTF-8", charset);
     std::string out(utf8.size() * 4, '\0');
-    char* from = const_cast<char*>(utf8.data());
-    std::size_t left = utf8.size();
-    char* to = out.data();
-    std::size_t room = out.size();
-    iconv(cd, &from, &left, &to, &room);
-    iconv_close(cd);
-    out.resize(out.size() - room);
+    out.resize(converter.Convert(utf8, out).written);
     return out;
 }
 

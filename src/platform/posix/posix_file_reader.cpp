@@ -2,7 +2,6 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <iconv.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,6 +17,7 @@
 #include <vector>
 
 #include "platform/runtime_error.h"
+#include "platform/text/iconv_converter.h"
 #include "platform/text/utf8.h"
 
 namespace orlavo {
@@ -128,20 +128,14 @@ constexpr const char* kOlderNameEncodings[] = {
     "SHIFT_JIS",    "EUC-JP",     "GB18030",      "BIG5",   "EUC-KR"};
 
 std::string InUtf8(const std::string& name, const char* encoding) {
-    const iconv_t convert = ::iconv_open("UTF-8", encoding);
-    if (convert == reinterpret_cast<iconv_t>(-1)) {
+    IconvConverter convert(encoding);
+    if (!convert.ok()) {
         return {};
     }
     std::string out(name.size() * 4, '\0');
-    char* in = const_cast<char*>(name.data());
-    std::size_t inLeft = name.size();
-    char* to = out.data();
-    std::size_t outLeft = out.size();
-    const bool whole =
-        ::iconv(convert, &in, &inLeft, &to, &outLeft) != static_cast<std::size_t>(-1);
-    ::iconv_close(convert);
-    out.resize(out.size() - outLeft);
-    return whole && inLeft == 0 ? out : std::string();
+    const IconvConverter::Step step = convert.Convert(name, out);
+    out.resize(step.written);
+    return step.error == 0 && step.read == name.size() ? out : std::string();
 }
 
 bool IsUtf8(const std::string& name) {
