@@ -21,9 +21,6 @@
 namespace orlavo {
 namespace {
 
-// Room for the program itself while it takes a book in: the rows the list lays out, the voice.
-constexpr std::size_t kMemoryMargin = std::size_t{32} << 20;
-
 // Asked before the memory is taken: on a system that has not got it, taking it would not fail but
 // have the kernel end the program once the pages are touched. Refused, the person keeps the book
 // they had and is told there is not enough memory.
@@ -66,11 +63,14 @@ void BookLoader::LoadEBook_Click() {
                 std::string bytes = files.ReadAll(path, kLargestBook, loaded->bytesRead);
                 loaded->readDone = true;
                 std::string charset;
-                std::string text = DecodeBookText(std::move(bytes), &charset);
+                // A book in another encoding than UTF-8 costs its UTF-8 text beside its file for a
+                // moment; every book the index of its items, a quarter of a byte a byte at most (as
+                // measured over shapes from one line of 100 MB to 300 MB of commas).
+                std::string text =
+                    DecodeBookText(std::move(bytes), &charset, [&files](std::size_t decoded) {
+                        RefuseUnlessMemoryFor(files, decoded + decoded / 4);
+                    });
                 loaded->language = GuessBookLanguage(text, charset);
-                // What the book costs beyond its text, as measured over book shapes from one line
-                // of 100 MB to 300 MB of commas: the index of its items, a quarter of a byte a
-                // byte at most.
                 RefuseUnlessMemoryFor(files, text.size() / 4);
                 loaded->items = ReadBookItems(std::move(text));
             } catch (...) {

@@ -27,6 +27,9 @@ inline constexpr std::size_t kLargestBook = std::size_t{1} << 30;
 // A read that brings no byte for this long is given up: a book on a network share that stopped
 // answering would otherwise hold every command for ever.
 inline constexpr std::chrono::seconds kLongestReadStall{10};
+// Memory left to the program itself, beyond what a book costs, while it takes the book in: the rows
+// the list lays out, the voice.
+inline constexpr std::size_t kMemoryMargin = std::size_t{32} << 20;
 
 struct LoadingServices {
     BookList& list;

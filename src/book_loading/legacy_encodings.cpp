@@ -127,12 +127,13 @@ std::optional<ByteTable> SingleByteTable(IconvConverter& converter) {
     return table;
 }
 
-std::string FromSingleByte(std::string_view bytes, const ByteTable& table) {
+std::string FromSingleByte(std::string_view bytes, const ByteTable& table,
+                           const MemoryCheck& reserve) {
     std::size_t size = 0;
     for (const char c : bytes) {
         size += table.length[static_cast<unsigned char>(c)];
     }
-    RefuseIfTooLarge(size);
+    RefuseIfTooLarge(size, reserve);
     // Every character is stored as four bytes and the write moves on by its length, so the last
     // one needs up to three bytes of room past the text.
     std::string out(size + 3, '\0');
@@ -148,10 +149,11 @@ std::string FromSingleByte(std::string_view bytes, const ByteTable& table) {
 
 // Through iconv twice: once to learn the exact size of the text, once to make it, so a book costs
 // the file and its text and never a half-grown copy of the text besides.
-std::string FromMultiByte(std::string_view bytes, IconvConverter& converter, std::size_t unit) {
+std::string FromMultiByte(std::string_view bytes, IconvConverter& converter, std::size_t unit,
+                          const MemoryCheck& reserve) {
     std::size_t size = 0;
     RunIconv(converter, bytes, unit, [&size](std::string_view piece) { size += piece.size(); });
-    RefuseIfTooLarge(size);
+    RefuseIfTooLarge(size, reserve);
     std::string out;
     out.reserve(size);
     RunIconv(converter, bytes, unit, [&out](std::string_view piece) { out.append(piece); });
@@ -184,17 +186,18 @@ std::string_view CharsetPiece(std::string_view text, std::size_t begin, std::siz
 
 }  // namespace
 
-Decoded Convert(std::string_view bytes, const char* charset, std::size_t unit) {
+Decoded Convert(std::string_view bytes, const char* charset, std::size_t unit,
+                const MemoryCheck& reserve) {
     IconvConverter converter(charset);
     if (!converter.ok()) {
-        return Convert(bytes, "WINDOWS-1252", 1);
+        return Convert(bytes, "WINDOWS-1252", 1, reserve);
     }
     if (unit == 1) {
         if (const std::optional<ByteTable> table = SingleByteTable(converter)) {
-            return {FromSingleByte(bytes, *table), true, charset};
+            return {FromSingleByte(bytes, *table, reserve), true, charset};
         }
     }
-    return {FromMultiByte(bytes, converter, unit), false, charset};
+    return {FromMultiByte(bytes, converter, unit, reserve), false, charset};
 }
 
 std::string DetectCharset(std::string_view bytes, std::size_t firstNonAscii) {

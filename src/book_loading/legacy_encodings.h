@@ -31,12 +31,15 @@ constexpr bool IsUtf8C1Control(unsigned char lead, unsigned char next) {
     return lead == 0xC2 && next < 0xA0;
 }
 
-inline void RefuseIfTooLarge(std::size_t decodedSize) {
+inline void RefuseIfTooLarge(std::size_t decodedSize, const MemoryCheck& reserve) {
     if (decodedSize > kLargestDecodedText) {
         throw RuntimeError(kFileCannotBeRead,
                            "The book is too large: its text would take more than " +
                                std::to_string(kLargestDecodedText >> 30) +
                                " GB of memory once decoded.");
+    }
+    if (reserve) {
+        reserve(decodedSize);
     }
 }
 
@@ -48,7 +51,8 @@ struct Decoded {
 
 // `bytes` in `charset`, `unit` bytes a code unit (1 for a legacy encoding, 2 for UTF-16, 4 for
 // UTF-32), as UTF-8 through iconv; Windows-1252 when iconv knows no such charset.
-Decoded Convert(std::string_view bytes, const char* charset, std::size_t unit);
+Decoded Convert(std::string_view bytes, const char* charset, std::size_t unit,
+                const MemoryCheck& reserve = {});
 
 // The encoding uchardet finds in a book that is not UTF-8, by the name of the wider form iconv
 // decodes it with. The first piece starts at the first non-ASCII byte, since a book often opens

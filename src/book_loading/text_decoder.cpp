@@ -134,9 +134,9 @@ Utf8Scan ScanUtf8(std::string_view text, bool stopWhenForeign) {
 // UTF-8 that breaks its word in places: each bad byte becomes U+FFFD, which shows the reader where
 // the file is damaged. Guessing a Windows-1252 letter for a stray byte instead would be a guess,
 // and often a wrong one, and would turn every other letter of the book into nonsense besides.
-std::string RepairUtf8(std::string_view text, std::size_t invalid) {
+std::string RepairUtf8(std::string_view text, std::size_t invalid, const MemoryCheck& reserve) {
     const std::size_t size = text.size() + invalid * (kReplacement.size() - 1);
-    RefuseIfTooLarge(size);
+    RefuseIfTooLarge(size, reserve);
     std::string out;
     out.reserve(size);
     std::size_t i = 0;
@@ -193,52 +193,52 @@ void BlankControls(std::string& text) {
     text.resize(write);
 }
 
-Decoded DecodeWithoutMark(std::string& bytes) {
+Decoded DecodeWithoutMark(std::string& bytes, const MemoryCheck& reserve) {
     const std::string_view view(bytes);
     if (const std::optional<bool> bigEndian = Utf16BigEndianByZeros(view)) {
-        return Convert(view, *bigEndian ? "UTF-16BE" : "UTF-16LE", 2);
+        return Convert(view, *bigEndian ? "UTF-16BE" : "UTF-16LE", 2, reserve);
     }
     const Utf8Scan scan = ScanUtf8(view, true);
     if (scan.invalid == 0) {
         if (scan.nonAscii == 0 && scan.hasControls) {
             if (const std::optional<std::string> charset = Iso2022Charset(view)) {
-                return Convert(view, charset->c_str(), 1);
+                return Convert(view, charset->c_str(), 1, reserve);
             }
         }
         return {std::move(bytes), !scan.hasControls};
     }
     if (IsDamagedUtf8(scan)) {
-        return {RepairUtf8(view, scan.invalid), false};
+        return {RepairUtf8(view, scan.invalid, reserve), false};
     }
     const std::string charset = DetectCharset(view, scan.firstNonAscii);
     if (charset == "UTF-8") {
-        return {RepairUtf8(view, ScanUtf8(view, false).invalid), false};
+        return {RepairUtf8(view, ScanUtf8(view, false).invalid, reserve), false};
     }
-    return Convert(view, charset.c_str(), 1);
+    return Convert(view, charset.c_str(), 1, reserve);
 }
 
-Decoded Decode(std::string& bytes) {
+Decoded Decode(std::string& bytes, const MemoryCheck& reserve) {
     const std::string_view view(bytes);
     if (view.starts_with("\xEF\xBB\xBF")) {
         const Utf8Scan scan = ScanUtf8(view.substr(3), false);
         if (scan.invalid > 0) {
-            return {RepairUtf8(view.substr(3), scan.invalid), false};
+            return {RepairUtf8(view.substr(3), scan.invalid, reserve), false};
         }
         bytes.erase(0, 3);
         return {std::move(bytes), !scan.hasControls};
     }
     for (const ByteOrderMark& mark : kMarks) {
         if (view.starts_with(mark.bytes)) {
-            return Convert(view.substr(mark.bytes.size()), mark.charset, mark.unit);
+            return Convert(view.substr(mark.bytes.size()), mark.charset, mark.unit, reserve);
         }
     }
-    return DecodeWithoutMark(bytes);
+    return DecodeWithoutMark(bytes, reserve);
 }
 
 }  // namespace
 
-std::string DecodeBookText(std::string bytes, std::string* charset) {
-    Decoded decoded = Decode(bytes);
+std::string DecodeBookText(std::string bytes, std::string* charset, const MemoryCheck& reserve) {
+    Decoded decoded = Decode(bytes, reserve);
     if (charset != nullptr) {
         *charset = decoded.charset;
     }

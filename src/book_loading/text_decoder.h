@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 
 namespace orlavo {
@@ -32,7 +33,11 @@ namespace orlavo {
 // is made. A book whose decoded text would pass kLargestDecodedText is refused with a
 // RuntimeError (kFileCannotBeRead) before that memory is taken.
 // `charset`, when given, learns the encoding the text was read in, by its iconv name.
-std::string DecodeBookText(std::string bytes, std::string* charset = nullptr);
+// `reserve`, when given, is told the size of any decoded copy before it is made, and may refuse it
+// by throwing (std::bad_alloc when the system has not got the memory).
+using MemoryCheck = std::function<void(std::size_t bytes)>;
+std::string DecodeBookText(std::string bytes, std::string* charset = nullptr,
+                           const MemoryCheck& reserve = {});
 
 // Twice the largest file a person may load: room for any real book in any encoding (Cyrillic
 // doubles in UTF-8, CJK grows by half), but not for a file of junk that would triple.

@@ -186,6 +186,22 @@ TEST_F(Loader, KeepsTheBookWhenNoneIsLoaded) {
     p.journal.clear();
     Load("/b/share.txt");
     EXPECT_EQ(p.Trace(), "box: Your E Book TxT File Is Loaded From\r\n/b/share.txt");
+    // A book in another encoding takes its UTF-8 text (here 54 bytes) and the index of its items
+    // beside its file for a moment; the same book in UTF-8 only the index.
+    const std::string cp1251 =
+        "\xD2\xEE\xEB\xF1\xF2\xEE\xE9 \xED\xE0\xEF\xE8\xF1\xE0\xEB "
+        "\xF0\xEE\xEC\xE0\xED \xEE \xE2\xEE\xE9\xED\xE5";
+    p.journal.clear();
+    for (const auto& [bytes, room, loads] : {std::tuple{cp1251, 40, false},
+                                             {"Толстой написал роман о войне"s, 40, true},
+                                             {cp1251, 70, true}}) {
+        p.files["/b/Толстой.txt"] = bytes;
+        p.memory = kMemoryMargin + room;
+        Load("/b/Толстой.txt");
+        EXPECT_TRUE(p.Trace().ends_with(loads ? "Толстой.txt" : "not enough memory to hold it."))
+            << room << p.Trace();
+        p.journal.clear();
+    }
 }
 
 // A new book ends the reading of the old one; a failed load does not.
