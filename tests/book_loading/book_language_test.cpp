@@ -72,6 +72,7 @@ const LanguageCase kLanguageCases[] = {
     // A paragraph each, one row a line: near languages, letters one language writes, scripts
     // clang-format off
     {"Slovak", "Včera večer sme sedeli s dedkom na lavičke pred domom a pozerali sa na hviezdy. Dedko rozprával, ako kedysi chodil so svojím koňom do mesta na trh. Ľudia vtedy žili pomalšie, povedal mi.", "sk"},
+    {"SlovakWithoutItsOwnLetters", "Starý mlynár bol múdry človek. Každé ráno chodieval k potoku a počúval, ako voda šumí pod kolesom.", "sk"},
     {"Czech", "Včera večer jsme seděli s dědou na lavičce před domem a dívali se na hvězdy. Děda vyprávěl, jak kdysi jezdil se svým koněm do města na trh. Lidé tehdy žili pomaleji, řekl mi.", "cs"},
     {"Belarusian", "Учора ўвечары мы сядзелі з дзядулем на лаўцы каля хаты і глядзелі на зоркі. Дзядуля расказваў, як калісьці ездзіў на кані ў горад на кірмаш. Людзі тады жылі павольней, сказаў ён.", "be"},
     {"Bulgarian", "Вчера вечерта седяхме с дядо на пейката пред къщата и гледахме звездите. Дядо разказваше как някога ходел с коня си до града на пазар. Хората тогава са живели по-бавно, каза той.", "bg"},
