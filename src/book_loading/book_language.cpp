@@ -100,7 +100,7 @@ const std::array<std::array<NearLanguage, 4>, 4> kNearGroups = {{
         " havde ", " af "}},
       {"da"sv,
        {" meg ", " deg ", " seg ", " hva ", " noen ", " noe ", " mye ", " etter ", " ble ",
-        " hadde "}}}},
+        " hadde ", " å "}}}},
 }};
 
 // Letters that of all the languages the fingerprints know only one writes, which settle a text the
@@ -226,8 +226,9 @@ bool Shows(const std::string& sample, const auto& marks) {
 }
 
 // The language the close fingerprints (best first) name, as the letters and words of the sample
-// settle it. The sample is padded with a space at either end, so its first and last words count.
-std::string Settled(const std::vector<std::string>& close, const std::string& sample) {
+// settle it. In `words`, the sample with a space at either end and in place of every ASCII sign
+// that is not a letter, each word stands between spaces.
+std::string Settled(const std::vector<std::string>& close, const std::string& words) {
     if (close.empty()) {
         return {};
     }
@@ -235,7 +236,7 @@ std::string Settled(const std::vector<std::string>& close, const std::string& sa
     if (close.size() > kMostClose) {
         for (const std::string& print : close) {
             for (const auto& [language, letters] : kOwnLetters) {
-                if (LanguageCode(print) == language && Shows(sample, letters)) {
+                if (LanguageCode(print) == language && Shows(words, letters)) {
                     return std::string(language);
                 }
             }
@@ -255,7 +256,7 @@ std::string Settled(const std::vector<std::string>& close, const std::string& sa
         }
         std::vector<std::string_view> remaining;
         for (const NearLanguage& near : group) {
-            if (!near.code.empty() && !Shows(sample, near.neverWrites)) {
+            if (!near.code.empty() && !Shows(words, near.neverWrites)) {
                 remaining.push_back(near.code);
             }
         }
@@ -303,7 +304,16 @@ std::string GuessBookLanguage(std::string_view utf8Text, std::string_view charse
             return std::string(language);
         }
     }
-    return Settled(SharedFingerprints().Close(sample), " " + sample + " ");
+    // Words are told between spaces: a word before a comma, a full stop or a line end counts too.
+    std::string words = " " + sample + " ";
+    std::replace_if(
+        words.begin(), words.end(),
+        [](char c) {
+            const auto byte = static_cast<unsigned char>(c);
+            return byte < 0x80 && !((byte | 0x20) >= 'a' && (byte | 0x20) <= 'z');
+        },
+        ' ');
+    return Settled(SharedFingerprints().Close(sample), words);
 }
 
 }  // namespace orlavo

@@ -72,6 +72,7 @@ const LanguageCase kLanguageCases[] = {
     // A paragraph each, one row a line: near languages, letters one language writes, scripts
     // clang-format off
     {"Slovak", "Včera večer sme sedeli s dedkom na lavičke pred domom a pozerali sa na hviezdy. Dedko rozprával, ako kedysi chodil so svojím koňom do mesta na trh. Ľudia vtedy žili pomalšie, povedal mi.", "sk"},
+    {"BokmalWordsBeforeSigns", "Bestefar bodde i et lite hus ved fjorden. Hver morgen gikk han ned til båten for å se om været var godt nok til å fiske. Han sa alltid at havet ikke venter på noen.", "nb"},
     {"SlovakWithoutItsOwnLetters", "Starý mlynár bol múdry človek. Každé ráno chodieval k potoku a počúval, ako voda šumí pod kolesom.", "sk"},
     {"Czech", "Včera večer jsme seděli s dědou na lavičce před domem a dívali se na hvězdy. Děda vyprávěl, jak kdysi jezdil se svým koněm do města na trh. Lidé tehdy žili pomaleji, řekl mi.", "cs"},
     {"Belarusian", "Учора ўвечары мы сядзелі з дзядулем на лаўцы каля хаты і глядзелі на зоркі. Дзядуля расказваў, як калісьці ездзіў на кані ў горад на кірмаш. Людзі тады жылі павольней, сказаў ён.", "be"},
