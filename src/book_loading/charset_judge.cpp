@@ -13,11 +13,13 @@ namespace {
 using namespace std::string_view_literals;
 
 // uchardet's answers that these code pages are taken for.
-constexpr std::array kDoubtful = {""sv, "WINDOWS-1252"sv, "ISO-8859-15"sv, "WINDOWS-1250"sv,
-                                  "KOI8-U"sv};
+constexpr std::array kDoubtful = {
+    ""sv,       "WINDOWS-1252"sv,      "ISO-8859-15"sv, "WINDOWS-1250"sv,
+    "KOI8-U"sv, "MAC-CENTRALEUROPE"sv, "ISO-8859-3"sv};
 
-constexpr std::array kCandidates = {"WINDOWS-1252", "ISO-8859-15",      "IBM865",      "CP737",
-                                    "IBM862",       "GEORGIAN-ACADEMY", "GEORGIAN-PS", "JOHAB"};
+constexpr std::array kCandidates = {"WINDOWS-1252",     "ISO-8859-15", "IBM850",
+                                    "IBM865",           "CP737",       "IBM862",
+                                    "GEORGIAN-ACADEMY", "GEORGIAN-PS", "JOHAB"};
 
 struct Letter {
     Script script = Script::kNone;

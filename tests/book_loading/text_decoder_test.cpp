@@ -45,6 +45,7 @@ const std::string kHebrew =
 const std::string kGeorgian =
     "დილით მოხუცი მეთევზე ნავსადგურში ჩავიდა და ნავებს შეხედა. ის ფიქრობდა თავის დაზე, რომელიც "
     "კუნძულზე ცხოვრობდა.";
+const std::string kPortuguese = "O meu avô morava numa pequena casa junto ao rio e não saía de lá.";
 const std::string kSpanish =
     "Por la mañana el viejo pescador bajó al puerto y miró las barcas. Pensó en su hermana, que "
     "vivía en la isla.";
@@ -92,6 +93,8 @@ const DecodeCase kDecodeCases[] = {
     // Code pages uchardet cannot tell, and the near ones that must stay as they are
     {"Ibm865Danish", Encode("IBM865", kDanish), kDanish},
     {"Windows1252Danish", Encode("CP1252", kDanish), kDanish},
+    {"Ibm850Spanish", Encode("IBM850", kSpanish), kSpanish},
+    {"Ibm850Portuguese", Encode("IBM850", kPortuguese), kPortuguese},
     {"Cp737Greek", Encode("CP737", kGreek), kGreek},
     {"Ibm862Hebrew", Encode("IBM862", kHebrew), kHebrew},
     {"Windows1255Hebrew", Encode("CP1255", kHebrew), kHebrew},
