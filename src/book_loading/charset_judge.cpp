@@ -15,11 +15,11 @@ using namespace std::string_view_literals;
 // uchardet's answers that these code pages are taken for.
 constexpr std::array kDoubtful = {
     ""sv,       "WINDOWS-1252"sv,      "ISO-8859-15"sv, "WINDOWS-1250"sv,
-    "KOI8-U"sv, "MAC-CENTRALEUROPE"sv, "ISO-8859-3"sv};
+    "KOI8-U"sv, "MAC-CENTRALEUROPE"sv, "ISO-8859-3"sv,  "ISO-8859-7"sv};
 
-constexpr std::array kCandidates = {"WINDOWS-1252",     "ISO-8859-15", "IBM850",
-                                    "IBM865",           "CP737",       "IBM862",
-                                    "GEORGIAN-ACADEMY", "GEORGIAN-PS", "JOHAB"};
+constexpr std::array kCandidates = {
+    "WINDOWS-1252", "ISO-8859-15",      "IBM850",      "IBM865", "CP737",
+    "IBM862",       "GEORGIAN-ACADEMY", "GEORGIAN-PS", "JOHAB",  "ARMSCII-8"};
 
 struct Letter {
     Script script = Script::kNone;
@@ -41,6 +41,8 @@ Letter LetterOf(char32_t c) {
             return {script, c < 0x3AC};
         case Script::kCyrillic:
             return {script, c < 0x430};
+        case Script::kArmenian:
+            return {script, c < 0x561};
         case Script::kGeorgian:
             return {script, false, c < 0x10D0 || c > 0x10F0};
         case Script::kHebrew:
@@ -64,7 +66,9 @@ bool IsSeparator(char32_t c) {
     if (c < 0x80) {
         return !((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'));
     }
-    return c == 0xA0 || c == 0xAB || c == 0xBB || (c >= 0x2000 && c <= 0x206F);  // quotes, dashes
+    // Quotes, dashes, and Armenian's own stops and commas.
+    return c == 0xA0 || c == 0xAB || c == 0xBB || (c >= 0x2000 && c <= 0x206F) ||
+           (c >= 0x55A && c <= 0x55F) || c == 0x589;
 }
 
 class Words {

@@ -1,11 +1,11 @@
 #pragma once
 
 // A second opinion on uchardet's answer. It has no model for the DOS code pages of Danish and
-// Norwegian (IBM865), Greek (CP737) and Hebrew (IBM862), for Georgian (Academy, PS), for Korean
-// Johab, nor for the letters ISO-8859-15 puts where ISO-8859-1 has signs, and answers "unknown"
-// or a Western code page for them. Where its answer is one of those, each likely encoding decodes
-// a piece of the book and the one whose text reads most like words of one alphabet wins;
-// uchardet's own answer wins a tie.
+// Norwegian (IBM865), Western Europe (IBM850), Greek (CP737) and Hebrew (IBM862), for Georgian
+// (Academy, PS), Armenian (ARMSCII-8), Korean Johab, nor for the letters ISO-8859-15 puts where
+// ISO-8859-1 has signs, and answers "unknown", a Western code page or Greek for them. Where its
+// answer is one of those, each likely encoding decodes a piece of the book and the one whose text
+// reads most like words of one alphabet wins; uchardet's own answer wins a tie.
 
 #include <string>
 #include <string_view>

@@ -45,6 +45,7 @@ const std::string kHebrew =
 const std::string kGeorgian =
     "დილით მოხუცი მეთევზე ნავსადგურში ჩავიდა და ნავებს შეხედა. ის ფიქრობდა თავის დაზე, რომელიც "
     "კუნძულზე ცხოვრობდა.";
+const std::string kArmenian = "Իմ պապիկը ապրում էր գետի ափին գտնվող մի փոքրիկ տանը։";
 const std::string kPortuguese = "O meu avô morava numa pequena casa junto ao rio e não saía de lá.";
 const std::string kSpanish =
     "Por la mañana el viejo pescador bajó al puerto y miró las barcas. Pensó en su hermana, que "
@@ -101,6 +102,7 @@ const DecodeCase kDecodeCases[] = {
     {"GeorgianAcademy", Encode("GEORGIAN-ACADEMY", kGeorgian), kGeorgian},
     {"GeorgianPs", Encode("GEORGIAN-PS", kGeorgian), kGeorgian},
     {"JohabKorean", Encode("JOHAB", kKorean), kKorean},
+    {"Armscii8Armenian", Encode("ARMSCII-8", kArmenian), kArmenian},
     {"Iso885915Euros", Encode("ISO-8859-15", kEuros), kEuros},
     {"Iso88591Spanish", Encode("ISO-8859-1", kSpanish), kSpanish},
     {"Windows1250Czech", Encode("CP1250", "Ráno sešel starý rybář do přístavu. Moře leželo šedé."),
