@@ -16,6 +16,7 @@
 #include <atomic>
 #include <chrono>
 #include <future>
+#include <map>
 #include <optional>
 #include <thread>
 #include <vector>
@@ -26,8 +27,14 @@ namespace {
 using namespace std::chrono_literals;
 using SteadyClock = std::chrono::steady_clock;
 
-struct Script {
-    std::string silentFrom;  // the first request it leaves unanswered, and all after it
+constexpr const char* kStopped = "speech-dispatcher stopped answering.";
+constexpr const char* kLost = "The connection to Speech Dispatcher was lost.";
+constexpr const char* kWedged = "The speech synthesizer \"flite\" stopped speaking.";
+
+// One speech-dispatcher: how it behaves, then what the program should make of it.
+struct Row {
+    const char* name;
+    std::string silentFrom = "";  // the first request it leaves unanswered, and all after it
     SteadyClock::duration queuedAfter = 0s, beginAfter = 0s, speakFor = 200ms;
     std::optional<SteadyClock::duration> silence =
         std::nullopt;       // when the program asks for silence, as it closes
@@ -35,11 +42,13 @@ struct Script {
     bool module = false;    // runs its synthesizer as a child process, as speech-dispatcher does
     bool wedge = false;     // stops that child (SIGSTOP) as the text begins
     bool drop = false;      // hangs up at silentFrom instead of keeping quiet
+    const char* told = "";  // what the person is told; nothing once the text was heard
+    int texts = 1, cancels = 0;  // texts queued, cancellations asked for
 };
 
 class FakeSpeechDispatcher {
   public:
-    explicit FakeSpeechDispatcher(Script script) : m_script(std::move(script)) {
+    explicit FakeSpeechDispatcher(Row script) : m_script(std::move(script)) {
         sockaddr_un address{AF_UNIX, {}};
         path.copy(address.sun_path, sizeof address.sun_path - 1);
         bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
@@ -122,7 +131,7 @@ class FakeSpeechDispatcher {
         close(client);
     }
 
-    Script m_script;
+    Row m_script;
     int m_listener = socket(AF_UNIX, SOCK_STREAM, 0);
     std::atomic<bool> m_stopping = false;
     std::thread m_thread;
@@ -137,7 +146,7 @@ struct Outcome {
 };
 
 // Reads an item and, when the program asks for silence, another one the reading loop's pause later.
-Outcome Read(const Script& script) {
+Outcome Read(const Row& script) {
     FakeSpeechDispatcher daemon(script);
     SpeechDispatcherVoice voice("flite", 0, daemon.path);
     const SteadyClock::time_point start = SteadyClock::now();
@@ -158,50 +167,57 @@ Outcome Read(const Script& script) {
             daemon.cancels, daemon.otherPriority};
 }
 
-TEST(SpeechDispatcherVoiceTest, AStoppedSpeechDispatcherIsToldSoonAndNothingIsHeardAfterSilence) {
-    const std::string stopped = "speech-dispatcher stopped answering.";
-    const std::string lost = "The connection to Speech Dispatcher was lost.";
-    const std::string wedged = "The speech synthesizer \"flite\" stopped speaking.";
-    const struct {
-        const char* fault;
-        Script script;
-        std::string told;
-        int texts, cancels;
-    } rows[] = {
-        {"accepts the connection, never answers", {"SET SELF CLIENT_NAME"}, stopped, 0, 0},
-        {"stops when asked for its synthesizers", {"LIST OUTPUT_MODULES"}, stopped, 0, 0},
-        {"stops while the text is sent", {"speak"}, stopped, 0, 0},
-        {"stops while the text waits its turn", {"GET OUTPUT_MODULE", 0s, 60s}, stopped, 1, 0},
-        {"stops while it speaks the text", {"GET OUTPUT_MODULE", 0s, 0s, 60s}, stopped, 1, 0},
-        // Longer than a short text's whole allowance once was: waiting is not a fault.
-        {"queues a short text behind another program's long one", {"", 0s, 6s}, "", 1, 0},
-        // The person closes Orlavo: no second text goes out, and the first one is cancelled.
-        {"is silenced between two items", {"", 0s, 0s, 0s, 250ms}, "", 1, 0},
-        {"is silenced while slow to take the text in", {"", 1s, 60s, 0s, 300ms}, "", 1, 1},
-        // Its cancel cuts the text off as a screen reader's would, and is still final.
-        {"is silenced while it speaks the text", {"", 0s, 0s, 60s, 300ms}, "", 1, 1},
-        // The item is said again after each, then reading goes on.
-        {"has a screen reader cut the text off twice", {"", 0s, 0s, 50ms, {}, 2}, "", 3, 0},
-        // Longer than a guess from its length allows, while its synthesizer runs.
-        {"speaks a short text slowly", {"", 0s, 0s, 7s, {}, 0, true}, "", 1, 0},
-        {"has its synthesizer stopped", {"", 0s, 0s, 60s, {}, 0, true, true}, wedged, 1, 0},
-        {"hangs up", {"GET OUTPUT_MODULE", 0s, 0s, 60s, {}, 0, false, false, true}, lost, 1, 0},
-        {"has every text cut off", {"", 0s, 0s, 20ms, {}, 1000}, "", 21, 0},
-    };
-    std::vector<std::future<Outcome>> runs;
-    for (const auto& row : rows) {
-        runs.push_back(std::async(std::launch::async, Read, row.script));
+// A row a line, where the formatter would put each field on a line of its own.
+// clang-format off
+const Row kRows[] = {
+    {.name = "NeverAnswers", .silentFrom = "SET SELF CLIENT_NAME", .told = kStopped, .texts = 0},
+    {.name = "StopsAtModules", .silentFrom = "LIST OUTPUT_MODULES", .told = kStopped, .texts = 0},
+    {.name = "StopsWhileTheTextIsSent", .silentFrom = "speak", .told = kStopped, .texts = 0},
+    {.name = "QueueStalls", .silentFrom = "GET OUTPUT_MODULE", .beginAfter = 60s, .told = kStopped},
+    {.name = "StopsMidText", .silentFrom = "GET OUTPUT_MODULE", .speakFor = 60s, .told = kStopped},
+    // Longer than a short text's whole allowance once was: waiting is not a fault.
+    {.name = "QueuesAShortTextBehindAnotherProgramsLongOne", .beginAfter = 6s},
+    // The person closes Orlavo: no second text goes out, and the first one is cancelled.
+    {.name = "SilencedBetweenTwoItems", .speakFor = 0s, .silence = 250ms},
+    {.name = "SilencedWhileSlowToTakeTheTextIn", .queuedAfter = 1s, .beginAfter = 60s,
+     .speakFor = 0s, .silence = 300ms, .cancels = 1},
+    // Its cancel cuts the text off as a screen reader's would, and is still final.
+    {.name = "SilencedWhileItSpeaks", .speakFor = 60s, .silence = 300ms, .cancels = 1},
+    // The item is said again after each, then reading goes on.
+    {.name = "CutOffTwiceByAScreenReader", .speakFor = 50ms, .interruptions = 2, .texts = 3},
+    // Longer than a guess from its length allows, while its synthesizer runs.
+    {.name = "SpeaksAShortTextSlowly", .speakFor = 7s, .module = true},
+    {.name = "SynthesizerStopped", .speakFor = 60s, .module = true, .wedge = true, .told = kWedged},
+    {.name = "HangsUp", .silentFrom = "GET OUTPUT_MODULE", .speakFor = 60s, .drop = true,
+     .told = kLost},
+    {.name = "HasEveryTextCutOff", .speakFor = 20ms, .interruptions = 1000, .texts = 21},
+};
+// clang-format on
+
+struct SpeechDispatcherVoiceTest : ::testing::TestWithParam<Row> {
+    // Each row waits seconds on its speech-dispatcher: they all run at once, from the first test.
+    static void SetUpTestSuite() {
+        for (const Row& row : kRows) {
+            s_runs.emplace(row.name, std::async(std::launch::async, Read, row));
+        }
     }
-    for (std::size_t i = 0; i < runs.size(); ++i) {
-        const Outcome outcome = runs[i].get();
-        EXPECT_EQ(outcome.told, rows[i].told) << rows[i].fault;
-        EXPECT_LT(outcome.seconds, 9.0) << rows[i].fault;
-        EXPECT_EQ(outcome.texts, rows[i].texts) << rows[i].fault;
-        EXPECT_EQ(outcome.cancels, rows[i].cancels) << rows[i].fault;
-        // Below a screen reader's messages, which then cut it off rather than wait.
-        EXPECT_FALSE(outcome.otherPriority) << rows[i].fault;
-    }
+    // Those a filter passed over are waited for while the program still runs.
+    static void TearDownTestSuite() { s_runs.clear(); }
+    static inline std::map<std::string, std::future<Outcome>> s_runs;
+};
+
+TEST_P(SpeechDispatcherVoiceTest, IsToldSoonAndNothingIsHeardAfterSilence) {
+    const Outcome outcome = s_runs.at(GetParam().name).get();
+    EXPECT_EQ(outcome.told, GetParam().told);
+    EXPECT_LT(outcome.seconds, 9.0);
+    EXPECT_EQ(outcome.texts, GetParam().texts);
+    EXPECT_EQ(outcome.cancels, GetParam().cancels);
+    // Below a screen reader's messages, which then cut it off rather than wait.
+    EXPECT_FALSE(outcome.otherPriority);
 }
+
+INSTANTIATE_TEST_SUITE_P(Rows, SpeechDispatcherVoiceTest, ::testing::ValuesIn(kRows),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace orlavo
