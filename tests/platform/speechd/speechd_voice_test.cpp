@@ -150,7 +150,12 @@ Outcome Read(const Row& script) {
     FakeSpeechDispatcher daemon(script);
     SpeechDispatcherVoice voice("flite", 0, daemon.path);
     const SteadyClock::time_point start = SteadyClock::now();
+    // Silence is asked for that long after the first text arrived, however slowly the voice got
+    // there on a loaded machine.
     std::thread closing([&] {
+        for (int i = 0; script.silence && daemon.texts == 0 && i < 1000; ++i) {
+            std::this_thread::sleep_for(10ms);
+        }
         script.silence ? std::this_thread::sleep_for(*script.silence), voice.Silence() : void();
     });
     std::string told;
