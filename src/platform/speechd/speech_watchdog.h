@@ -42,6 +42,7 @@ class SpeechWatchdog {
     Clock::duration m_allowance;
     bool m_begun = false;
     pid_t m_module = 0;  // the module process once seen
+    pid_t m_moduleParent = 0;
     std::optional<Clock::time_point> m_deadline;
 };
 

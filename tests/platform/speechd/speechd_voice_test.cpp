@@ -35,6 +35,7 @@ struct Script {
     bool module = false;    // runs its synthesizer as a child process, as speech-dispatcher does
     bool wedge = false;     // stops that child (SIGSTOP) as the text begins
     bool drop = false;      // hangs up at silentFrom instead of keeping quiet
+    bool detach = false;    // listens and starts its synthesizer in a process that then ends
 };
 
 class FakeSpeechDispatcher {
@@ -43,10 +44,22 @@ class FakeSpeechDispatcher {
         sockaddr_un address{AF_UNIX, {}};
         path.copy(address.sun_path, sizeof address.sun_path - 1);
         bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        listen(m_listener, 1);
         const std::string name = "sd_m" + id;
-        if (m_script.module && (m_module = fork()) == 0) {
-            prctl(PR_SET_NAME, name.c_str()), pause(), _exit(0);
+        int handed[2] = {-1, -1};
+        // Going to the background, speech-dispatcher leaves the process that listened and started
+        // its synthesizer.
+        const pid_t starter = m_script.detach ? (void)!pipe(handed), fork() : 0;
+        if (starter == 0) {
+            listen(m_listener, 1);
+            if (m_script.module && (m_module = fork()) == 0) {
+                prctl(PR_SET_NAME, name.c_str()), pause(), _exit(0);
+            }
+            if (m_script.detach) {
+                (void)!write(handed[1], &m_module, sizeof m_module), _exit(0);
+            }
+        } else {
+            (void)!read(handed[0], &m_module, sizeof m_module);
+            waitpid(starter, nullptr, 0), close(handed[0]), close(handed[1]);
         }
         m_thread = std::thread([this] { Serve(accept(m_listener, nullptr, nullptr)); });
     }
@@ -185,6 +198,7 @@ TEST(SpeechDispatcherVoiceTest, AStoppedSpeechDispatcherIsToldSoonAndNothingIsHe
         // Longer than a guess from its length allows, while its synthesizer runs.
         {"speaks a short text slowly", {"", 0s, 0s, 7s, {}, 0, true}, "", 1, 0},
         {"has its synthesizer stopped", {"", 0s, 0s, 60s, {}, 0, true, true}, wedged, 1, 0},
+        {"went to the background", {"", 0s, 0s, 7s, {}, 0, true, false, false, true}, "", 1, 0},
         {"hangs up", {"GET OUTPUT_MODULE", 0s, 0s, 60s, {}, 0, false, false, true}, lost, 1, 0},
         {"has every text cut off", {"", 0s, 0s, 20ms, {}, 1000}, "", 21, 0},
     };
