@@ -14,9 +14,10 @@ namespace orlavo {
 // alive: there, neither stopped nor ended. A slow voice is then never cut, however long the text:
 // a Chinese paragraph or a line of digits read one at a time takes minutes.
 //
-// Where the module cannot be seen (speech-dispatcher runs where this program cannot look), the
-// text is given the time it takes at the slowest plausible speed instead, counting characters
-// of the scripts read a syllable at a time, and digits, as several.
+// Where the module cannot be seen (speech-dispatcher runs where this program cannot look, or
+// several of the user's own, started on demand, run modules of that name), the text is given the
+// time it takes at the slowest plausible speed instead, counting characters of the scripts read
+// a syllable at a time, and digits, as several.
 class SpeechWatchdog {
   public:
     using Clock = std::chrono::steady_clock;
