@@ -90,23 +90,29 @@ bool IsAlive(const ProcessState& process) {
            process.state != 'X';
 }
 
-// Characters a synthesizer says one syllable or digit at a time: the ideographs, kana and hangul
-// (U+3000 and up, three- and four-byte UTF-8 sequences from lead byte E3), and digits.
-bool IsSlow(unsigned char lead) {
-    return (lead >= '0' && lead <= '9') || (lead >= 0xE3 && lead <= 0xED) || lead >= 0xF0;
+// How long a synthesizer may take over one character at rate 0, by its UTF-8 lead byte. Flite
+// and espeak-ng say about fourteen characters a second, digits one at a time, about three a
+// second. The ideographs, kana and hangul (U+3000 and up, three- and four-byte sequences from lead
+// byte E3) go a syllable at a time, about three a second in a voice of their language, but take
+// nearly a second each in a voice of another that names each one: espeak-ng's Japanese voice says
+// "Chinese letter" for every kanji, and a book's Japanese or Chinese is told apart only so well.
+double SecondsFor(unsigned char lead) {
+    if (lead >= '0' && lead <= '9') {
+        return 1.0 / 3.0;
+    }
+    return (lead >= 0xE3 && lead <= 0xED) || lead >= 0xF0 ? 0.9 : 1.0 / 14.0;
 }
 
 }  // namespace
 
 SpeechWatchdog::Clock::duration SpeechWatchdog::Allowance(const std::string& text, int rate) {
-    // Flite and espeak-ng say about fourteen characters a second at rate 0, but only about three
-    // of Chinese or of a long number; speech-dispatcher's modules stretch speech up to three
-    // times at -100 (Flite's stretch) and speed it up to about twice at 100.
+    // speech-dispatcher's modules stretch speech up to three times at -100 (Flite's stretch) and
+    // speed it up to about twice at 100.
     double seconds = 0;
     for (const char byte : text) {
         const auto lead = static_cast<unsigned char>(byte);
         if ((lead & 0xC0) != 0x80) {
-            seconds += IsSlow(lead) ? 1.0 / 3.0 : 1.0 / 14.0;
+            seconds += SecondsFor(lead);
         }
     }
     const double stretch = rate < 0 ? 1.0 - rate / 50.0 : 1.0 - rate / 200.0;

@@ -16,8 +16,8 @@ namespace orlavo {
 //
 // Where the module cannot be seen (speech-dispatcher runs where this program cannot look, or
 // several of the user's own, started on demand, run modules of that name), the text is given the
-// time it takes at the slowest plausible speed instead, counting characters of the scripts read
-// a syllable at a time, and digits, as several.
+// time it takes at the slowest plausible speed instead, counting digits, and characters of the
+// scripts read a syllable at a time or named one by one, as several.
 class SpeechWatchdog {
   public:
     using Clock = std::chrono::steady_clock;

@@ -36,6 +36,7 @@ struct Script {
     bool wedge = false;     // stops that child (SIGSTOP) as the text begins
     bool drop = false;      // hangs up at silentFrom instead of keeping quiet
     bool detach = false;    // listens and starts its synthesizer in a process that then ends
+    std::string text = "Hi.";
 };
 
 class FakeSpeechDispatcher {
@@ -159,7 +160,7 @@ Outcome Read(const Script& script) {
     });
     std::string told;
     try {
-        voice.Speak("Hi.", "");
+        voice.Speak(script.text, "");
         if (script.silence) {
             std::this_thread::sleep_for(500ms), voice.Speak("Again.", "");
         }
@@ -199,6 +200,8 @@ TEST(SpeechDispatcherVoiceTest, AStoppedSpeechDispatcherIsToldSoonAndNothingIsHe
         {"speaks a short text slowly", {"", 0s, 0s, 7s, {}, 0, true}, "", 1, 0},
         {"has its synthesizer stopped", {"", 0s, 0s, 60s, {}, 0, true, true}, wedged, 1, 0},
         {"went to the background", {"", 0s, 0s, 7s, {}, 0, true, false, false, true}, "", 1, 0},
+        // Out of sight, a voice of another language naming each kanji, nearly a second each.
+        {"names kanji", {"", 0s, 0s, 8s, {}, 0, false, false, false, false, "東京都庁"}, "", 1, 0},
         {"hangs up", {"GET OUTPUT_MODULE", 0s, 0s, 60s, {}, 0, false, false, true}, lost, 1, 0},
         {"has every text cut off", {"", 0s, 0s, 20ms, {}, 1000}, "", 21, 0},
     };
