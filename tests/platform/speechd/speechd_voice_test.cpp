@@ -53,7 +53,8 @@ class FakeSpeechDispatcher {
         if (starter == 0) {
             listen(m_listener, 1);
             if (m_script.module && (m_module = fork()) == 0) {
-                prctl(PR_SET_NAME, name.c_str()), pause(), _exit(0);
+                // Keeps no copy of another row's connection, which would hide its hanging up.
+                prctl(PR_SET_NAME, name.c_str()), closefrom(STDERR_FILENO + 1), pause(), _exit(0);
             }
             if (m_script.detach) {
                 (void)!write(handed[1], &m_module, sizeof m_module), _exit(0);
