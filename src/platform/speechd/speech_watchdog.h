@@ -14,9 +14,10 @@ namespace orlavo {
 // alive: there, neither stopped nor ended. A slow voice is then never cut, however long the text:
 // a Chinese paragraph or a line of digits read one at a time takes minutes.
 //
-// Where the module cannot be seen (speech-dispatcher runs where this program cannot look), the
-// text is given the time it takes at the slowest plausible speed instead, counting characters
-// of the scripts read a syllable at a time, and digits, as several.
+// Where the module cannot be seen (speech-dispatcher runs where this program cannot look, or
+// several of the user's own, started on demand, run modules of that name), the text is given the
+// time it takes at the slowest plausible speed instead, counting digits, and characters of the
+// scripts read a syllable at a time or named one by one, as several.
 class SpeechWatchdog {
   public:
     using Clock = std::chrono::steady_clock;
@@ -42,6 +43,7 @@ class SpeechWatchdog {
     Clock::duration m_allowance;
     bool m_begun = false;
     pid_t m_module = 0;  // the module process once seen
+    pid_t m_moduleParent = 0;
     std::optional<Clock::time_point> m_deadline;
 };
 

@@ -42,7 +42,9 @@ struct Row {
     bool module = false;    // runs its synthesizer as a child process, as speech-dispatcher does
     bool wedge = false;     // stops that child (SIGSTOP) as the text begins
     bool drop = false;      // hangs up at silentFrom instead of keeping quiet
-    const char* told = "";  // what the person is told; nothing once the text was heard
+    bool detach = false;    // listens and starts its synthesizer in a process that then ends
+    std::string text = "Hi.";
+    const char* told = "";       // what the person is told; nothing once the text was heard
     int texts = 1, cancels = 0;  // texts queued, cancellations asked for
 };
 
@@ -52,10 +54,23 @@ class FakeSpeechDispatcher {
         sockaddr_un address{AF_UNIX, {}};
         path.copy(address.sun_path, sizeof address.sun_path - 1);
         bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        listen(m_listener, 1);
         const std::string name = "sd_m" + id;
-        if (m_script.module && (m_module = fork()) == 0) {
-            prctl(PR_SET_NAME, name.c_str()), pause(), _exit(0);
+        int handed[2] = {-1, -1};
+        // Going to the background, speech-dispatcher leaves the process that listened and started
+        // its synthesizer.
+        const pid_t starter = m_script.detach ? (void)!pipe(handed), fork() : 0;
+        if (starter == 0) {
+            listen(m_listener, 1);
+            if (m_script.module && (m_module = fork()) == 0) {
+                // Keeps no copy of another row's connection, which would hide its hanging up.
+                prctl(PR_SET_NAME, name.c_str()), closefrom(STDERR_FILENO + 1), pause(), _exit(0);
+            }
+            if (m_script.detach) {
+                (void)!write(handed[1], &m_module, sizeof m_module), _exit(0);
+            }
+        } else {
+            (void)!read(handed[0], &m_module, sizeof m_module);
+            waitpid(starter, nullptr, 0), close(handed[0]), close(handed[1]);
         }
         m_thread = std::thread([this] { Serve(accept(m_listener, nullptr, nullptr)); });
     }
@@ -160,7 +175,7 @@ Outcome Read(const Row& script) {
     });
     std::string told;
     try {
-        voice.Speak("Hi.", "");
+        voice.Speak(script.text, "");
         if (script.silence) {
             std::this_thread::sleep_for(500ms), voice.Speak("Again.", "");
         }
@@ -193,6 +208,9 @@ const Row kRows[] = {
     // Longer than a guess from its length allows, while its synthesizer runs.
     {.name = "SpeaksAShortTextSlowly", .speakFor = 7s, .module = true},
     {.name = "SynthesizerStopped", .speakFor = 60s, .module = true, .wedge = true, .told = kWedged},
+    {.name = "WentToTheBackground", .speakFor = 7s, .module = true, .detach = true},
+    // Out of sight, a voice of another language naming each kanji, nearly a second each.
+    {.name = "NamesKanji", .speakFor = 8s, .text = "東京都庁"},
     {.name = "HangsUp", .silentFrom = "GET OUTPUT_MODULE", .speakFor = 60s, .drop = true,
      .told = kLost},
     {.name = "HasEveryTextCutOff", .speakFor = 20ms, .interruptions = 1000, .texts = 21},
