@@ -64,14 +64,14 @@ void BookLoader::LoadEBook_Click() {
                 loaded->readDone = true;
                 std::string charset;
                 // A book in another encoding than UTF-8 costs its UTF-8 text beside its file for a
-                // moment; every book the index of its items, a quarter of a byte a byte at most (as
+                // moment; every book the index of its items, an eighth of a byte a byte at most (as
                 // measured over shapes from one line of 100 MB to 300 MB of commas).
                 std::string text =
                     DecodeBookText(std::move(bytes), &charset, [&files](std::size_t decoded) {
-                        RefuseUnlessMemoryFor(files, decoded + decoded / 4);
+                        RefuseUnlessMemoryFor(files, decoded + decoded / 8);
                     });
                 loaded->language = GuessBookLanguage(text, charset);
-                RefuseUnlessMemoryFor(files, text.size() / 4);
+                RefuseUnlessMemoryFor(files, text.size() / 8);
                 loaded->items = ReadBookItems(std::move(text));
             } catch (...) {
                 loaded->error = std::current_exception();
