@@ -33,6 +33,18 @@ bool RunsOrca(const std::string& folder) {
     return std::filesystem::path(script).filename() == "orca";
 }
 
+// An Orca that has quit keeps its name in the list until whoever started it collects it, which
+// a launcher that never does may put off for as long as it runs; it speaks no more.
+bool HasEnded(const std::string& folder) {
+    std::string stat;
+    std::getline(std::ifstream(folder + "/stat"), stat);
+    // The state follows the name, which may itself hold spaces and parentheses.
+    const std::size_t nameEnd = stat.rfind(')');
+    const char state =
+        nameEnd != std::string::npos && nameEnd + 2 < stat.size() ? stat[nameEnd + 2] : '?';
+    return state == 'Z' || state == 'X';
+}
+
 }  // namespace
 
 ScreenReaderProcess::ScreenReaderProcess(ScreenReader& desktop, std::string procRoot)
@@ -56,7 +68,7 @@ bool ScreenReaderProcess::Running() {
         const std::string folder = m_procRoot + "/" + pid;
         struct stat status {};
         if (::stat(folder.c_str(), &status) == 0 && status.st_uid == ::getuid() &&
-            RunsOrca(folder)) {
+            RunsOrca(folder) && !HasEnded(folder)) {
             found = true;
             break;
         }

@@ -58,6 +58,7 @@ struct ProcessCase {
     const char* name;
     std::string comm, cmdline;
     bool found;
+    char state = 'S';
 };
 
 class NoFlag : public ScreenReader {
@@ -72,6 +73,8 @@ TEST_P(ScreenReaderProcessTest, TellsOrcaFromOrdinaryPrograms) {
     std::filesystem::create_directories(root + "/self");
     std::ofstream(root + "/4242/comm") << GetParam().comm << "\n";
     std::ofstream(root + "/4242/cmdline") << GetParam().cmdline;
+    std::ofstream(root + "/4242/stat")
+        << "4242 (" << GetParam().comm << ") " << GetParam().state << " 1 4242\n";
     NoFlag desktop;
     EXPECT_EQ(ScreenReaderProcess(desktop, root).Running(), GetParam().found);
 }
@@ -82,6 +85,7 @@ INSTANTIATE_TEST_SUITE_P(
         ProcessCase{"OrcaFromATerminal", "orca", "/usr/bin/python3\0/usr/bin/orca\0"s, true},
         ProcessCase{"OrcaByItsInterpreter", "python3", "python3\0/usr/bin/orca\0--replace\0"s,
                     true},
+        ProcessCase{"OrcaQuitButNotYetCollected", "orca", ""s, false, 'Z'},
         ProcessCase{"AnotherPythonProgram", "python3", "python3\0/usr/bin/meld\0"s, false},
         ProcessCase{"AnOrdinaryProgram", "orcaslicer", "orcaslicer\0"s, false}),
     [](const auto& info) { return info.param.name; });
