@@ -308,11 +308,7 @@ std::string GuessBookLanguage(std::string_view utf8Text, std::string_view charse
     std::string words = " " + sample + " ";
     std::replace_if(
         words.begin(), words.end(),
-        [](char c) {
-            const auto byte = static_cast<unsigned char>(c);
-            return byte < 0x80 && !((byte | 0x20) >= 'a' && (byte | 0x20) <= 'z');
-        },
-        ' ');
+        [](char c) { return static_cast<unsigned char>(c) < 0x80 && !ascii::IsLetter(c); }, ' ');
     return Settled(SharedFingerprints().Close(sample), words);
 }
 

@@ -5,6 +5,7 @@
 
 #include "book_loading/legacy_encodings.h"
 #include "book_loading/script.h"
+#include "platform/text/ascii.h"
 #include "platform/text/utf8.h"
 
 namespace orlavo::text_decoding {
@@ -64,7 +65,7 @@ bool IsRareSign(char32_t c) {
 
 bool IsSeparator(char32_t c) {
     if (c < 0x80) {
-        return !((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'));
+        return !ascii::IsLetter(static_cast<char>(c));
     }
     // Quotes, dashes, and Armenian's own stops and commas.
     return c == 0xA0 || c == 0xAB || c == 0xBB || (c >= 0x2000 && c <= 0x206F) ||

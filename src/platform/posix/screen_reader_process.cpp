@@ -7,7 +7,10 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <utility>
+
+#include "platform/posix/process_state.h"
 
 namespace orlavo {
 namespace {
@@ -36,13 +39,8 @@ bool RunsOrca(const std::string& folder) {
 // An Orca that has quit keeps its name in the list until whoever started it collects it, which
 // a launcher that never does may put off for as long as it runs; it speaks no more.
 bool HasEnded(const std::string& folder) {
-    std::string stat;
-    std::getline(std::ifstream(folder + "/stat"), stat);
-    // The state follows the name, which may itself hold spaces and parentheses.
-    const std::size_t nameEnd = stat.rfind(')');
-    const char state =
-        nameEnd != std::string::npos && nameEnd + 2 < stat.size() ? stat[nameEnd + 2] : '?';
-    return state == 'Z' || state == 'X';
+    const std::optional<ProcessState> process = ReadProcessState(folder);
+    return process && process->Ended();
 }
 
 }  // namespace

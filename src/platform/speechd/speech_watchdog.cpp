@@ -5,8 +5,8 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
+
+#include "platform/posix/process_state.h"
 
 namespace orlavo {
 
@@ -14,30 +14,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// What /proc tells of a process: its name (cut to 15 bytes), state letter and parent.
-struct ProcessState {
-    std::string name;
-    char state = '?';
-    pid_t parent = 0;
-};
-
 std::optional<ProcessState> ReadProcess(pid_t pid) {
-    std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
-    std::string line;
-    if (!std::getline(file, line)) {
-        return std::nullopt;
-    }
-    // "pid (name) S ppid ...": the name may hold spaces and parentheses itself.
-    const std::size_t open = line.find('(');
-    const std::size_t close = line.rfind(')');
-    if (open == std::string::npos || close == std::string::npos || close < open) {
-        return std::nullopt;
-    }
-    ProcessState process;
-    process.name = line.substr(open + 1, close - open - 1);
-    std::istringstream rest(line.substr(close + 1));
-    rest >> process.state >> process.parent;
-    return process;
+    return ReadProcessState("/proc/" + std::to_string(pid));
 }
 
 bool IsOurs(pid_t pid) {
@@ -82,12 +60,6 @@ pid_t FindModule(pid_t daemon, const std::string& module) {
         closedir(proc);
     }
     return child != 0 ? child : orphans == 1 ? orphan : 0;
-}
-
-// Stopped (by a signal or a debugger), or ended and not yet collected.
-bool IsAlive(const ProcessState& process) {
-    return process.state != 'T' && process.state != 't' && process.state != 'Z' &&
-           process.state != 'X';
 }
 
 // How long a synthesizer may take over one character at rate 0, by its UTF-8 lead byte. Flite
@@ -142,7 +114,7 @@ bool SpeechWatchdog::GoesOn(Clock::time_point now, const std::string& module) {
             m_module = seen;
             m_moduleParent = process->parent;
             m_deadline.reset();
-            return IsAlive(*process);
+            return !process->Stopped() && !process->Ended();
         }
     }
     return !m_deadline || now < *m_deadline;

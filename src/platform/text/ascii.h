@@ -16,6 +16,11 @@ constexpr bool IsSpaceOrTab(char c) {
     return c == ' ' || c == '\t';
 }
 
+// A-Z and a-z.
+constexpr bool IsLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
 // The C locale's white space: space, tab, line feed, carriage return, vertical tab, form feed.
 constexpr bool IsWhitespace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
