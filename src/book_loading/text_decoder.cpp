@@ -193,8 +193,30 @@ void BlankControls(std::string& text) {
     text.resize(write);
 }
 
+// UTF-32 without a mark: the top byte of every character is zero, and so is the next one of every
+// character below U+10000 (all of a book's text): big-endian when those zeros lead each four
+// bytes, little-endian when they end them. The low byte of a character is rarely zero.
+std::optional<bool> Utf32BigEndianByZeros(std::string_view bytes) {
+    const std::size_t units = std::min(bytes.size(), kUtf16Sample) / 4;
+    std::array<std::size_t, 4> zeros{};
+    for (std::size_t i = 0; i < units * 4; ++i) {
+        zeros[i % 4] += bytes[i] == '\0' ? 1 : 0;
+    }
+    for (const bool bigEndian : {false, true}) {
+        const std::size_t high = zeros[bigEndian ? 0 : 3] + zeros[bigEndian ? 1 : 2];
+        const std::size_t low = zeros[bigEndian ? 3 : 0];
+        if (units >= 2 && high * 16 >= 2 * units * 15 && low * 2 < units) {
+            return bigEndian;
+        }
+    }
+    return std::nullopt;
+}
+
 Decoded DecodeWithoutMark(std::string& bytes, const MemoryCheck& reserve) {
     const std::string_view view(bytes);
+    if (const std::optional<bool> bigEndian = Utf32BigEndianByZeros(view)) {
+        return Convert(view, *bigEndian ? "UTF-32BE" : "UTF-32LE", 4, reserve);
+    }
     if (const std::optional<bool> bigEndian = Utf16BigEndianByZeros(view)) {
         return Convert(view, *bigEndian ? "UTF-16BE" : "UTF-16LE", 2, reserve);
     }
