@@ -2,11 +2,11 @@
 // it builds on, on a set of texts made by make_held_out.py (books.tsv, sentences.tsv and
 // decoding/manifest.tsv in the folder given).
 //
-// Language: Orlavo's GuessBookLanguage against CLD2 alone (its full tables, no hints), per book
-// and per sentence. A language espeak-ng reads alike with another counts as one (Bosnian,
-// Croatian and Serbian; Malay and Indonesian; the two Norwegians). Where espeak-ng has no voice
-// for the language, Orlavo is right to name none (the desktop's language reads it) and wrong to
-// name another; CLD2 is right when it names the language itself.
+// Language: Orlavo's GuessBookLanguage against CLD2 alone (DetectedLanguageCode: its full tables,
+// no hint, its own codes), per book and per sentence. A language espeak-ng reads alike with
+// another counts as one (Bosnian, Croatian and Serbian; Malay and Indonesian; the two Norwegians).
+// Where espeak-ng has no voice for the language, Orlavo is right to name none (the desktop's
+// language reads it) and wrong to name another; CLD2 is right when it names the language itself.
 // Decoding: Orlavo's DecodeBookText against uchardet's answer for the whole file decoded by iconv,
 // each right when it gives back the text exactly.
 //
@@ -29,11 +29,6 @@
 #include <string_view>
 #include <type_traits>
 #include <vector>
-
-// CLD2's headers lean on <cstdio> and <vector> coming first.
-#include <cld2/internal/lang_script.h>
-#include <cld2/public/compact_lang_det.h>
-#include <cld2/public/encodings.h>
 
 #include "book_loading/book_language.h"
 #include "book_loading/text_decoder.h"
@@ -104,20 +99,6 @@ std::set<std::string> SpokenLanguages() {
         }
     }
     return spoken;
-}
-
-std::string BareCld2(const std::string& text) {
-    const CLD2::CLDHints hints = {nullptr, nullptr, CLD2::UNKNOWN_ENCODING, CLD2::UNKNOWN_LANGUAGE};
-    CLD2::Language language3[3];
-    int percent3[3];
-    double scores3[3];
-    int textBytes = 0;
-    bool reliable = false;
-    int valid = 0;
-    const CLD2::Language language = CLD2::ExtDetectLanguageSummaryCheckUTF8(
-        text.data(), static_cast<int>(text.size()), true, &hints, 0, language3, percent3, scores3,
-        nullptr, &textBytes, &reliable, &valid);
-    return CLD2::LanguageCode(language);
 }
 
 std::string BareUchardet(const std::string& bytes, std::string* charset) {
@@ -193,7 +174,7 @@ void MeasureLanguage(const std::string& name, const std::string& path, bool verb
         }
         const std::string truth = Group(row[0]);
         const std::string guess = Group(GuessBookLanguage(row[1], "UTF-8"));
-        const std::string cld2 = Group(BareCld2(row[1]));
+        const std::string cld2 = Group(orlavo::DetectedLanguageCode(row[1]));
         const bool voiced = spoken.contains(truth);
         orlavo.Add(guess == truth || (!voiced && guess.empty()), guess.empty());
         bare.Add(cld2 == truth, cld2.empty());

@@ -94,8 +94,7 @@ std::string Sample(std::string_view text) {
 
 }  // namespace
 
-std::string GuessBookLanguage(std::string_view utf8Text, std::string_view charset) {
-    const std::string sample = Sample(utf8Text);
+std::string DetectedLanguageCode(std::string_view utf8Text, std::string_view charset) {
     CLD2::CLDHints hints = {nullptr, nullptr, CLD2::UNKNOWN_ENCODING, CLD2::UNKNOWN_LANGUAGE};
     for (const auto& [name, encoding] : kCharsetHints) {
         if (charset == name) {
@@ -109,9 +108,14 @@ std::string GuessBookLanguage(std::string_view utf8Text, std::string_view charse
     bool reliable = false;
     int validBytes = 0;
     const CLD2::Language language = CLD2::ExtDetectLanguageSummaryCheckUTF8(
-        sample.data(), static_cast<int>(sample.size()), true, &hints, 0, top3, percent3, scores3,
-        nullptr, &textBytes, &reliable, &validBytes);
-    std::string_view code = CLD2::LanguageCode(language);
+        utf8Text.data(), static_cast<int>(utf8Text.size()), true, &hints, 0, top3, percent3,
+        scores3, nullptr, &textBytes, &reliable, &validBytes);
+    return CLD2::LanguageCode(language);
+}
+
+std::string GuessBookLanguage(std::string_view utf8Text, std::string_view charset) {
+    const std::string detected = DetectedLanguageCode(Sample(utf8Text), charset);
+    std::string_view code = detected;
     for (const auto& [named, voiced] : kVoiceCodes) {
         if (code == named) {
             code = voiced;

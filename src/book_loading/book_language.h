@@ -19,4 +19,8 @@ namespace orlavo {
 // and may be called from several threads at once.
 std::string GuessBookLanguage(std::string_view utf8Text, std::string_view charset = {});
 
+// CLD2's own verdict on all of `utf8Text`, with `charset` as its hint as above: its code for the
+// language ("en", "iw", "nn", "zh-Hant", "yo"), or "un" when it cannot tell.
+std::string DetectedLanguageCode(std::string_view utf8Text, std::string_view charset = {});
+
 }  // namespace orlavo
