@@ -49,11 +49,9 @@ std::vector<LanguageCase> Cases() {
     // The body of a long book decides, not the English licence before and after it
     cases.push_back({"BodyOverFrontAndBackMatter",
                      Repeat(english, 120) + Repeat(russian, 2000) + Repeat(english, 120), "ru"});
-    // A Japanese book of Han characters and hardly any kana, read in Shift_JIS
-    cases.push_back({"JapaneseMostlyKanji",
-                     "明治維新以後、日本政府は近代国家建設を目指し、鉄道敷設、郵便制度確立、"
-                     "義務教育普及等の政策を次々実行した。",
-                     "ja", "CP932"});
+    // Four Han characters alone, which the encoding tells apart
+    cases.push_back({"HanInShiftJis", "天下太平", "ja", "CP932"});
+    cases.push_back({"HanInBig5", "天下太平", "zh", "CP950"});
     return cases;
 }
 
