@@ -9,7 +9,7 @@ build_packages=(
     qt6-base-dev qt6-qpa-plugins libgl-dev libxcb1-dev
     libespeak-ng-dev espeak-ng-data
     libpulse-dev
-    libuchardet-dev libexttextcat-dev libexttextcat-data
+    libuchardet-dev libcld2-dev libcld2-0
     libspeechd-dev
     libgtest-dev libbenchmark-dev
     dpkg-dev file

@@ -56,11 +56,11 @@ Letter LetterOf(char32_t c) {
     }
 }
 
-// Signs that stand where ISO-8859-15 has letters and the euro, and the box drawing that DOS code
-// pages put where Windows has letters: hardly ever written in a book.
+// The sign that stands where ISO-8859-15 has the euro, and the box drawing that DOS code pages put
+// where Windows has letters: hardly ever written in a book. (The signs where ISO-8859-15 has Š, Ž
+// and Œ stand inside words, which tell them.)
 bool IsRareSign(char32_t c) {
-    return c == 0xA4 || c == 0xA6 || c == 0xA8 || c == 0xB4 || c == 0xB8 ||
-           (c >= 0x2500 && c <= 0x25FF);
+    return c == 0xA4 || (c >= 0x2500 && c <= 0x25FF);
 }
 
 bool IsSeparator(char32_t c) {
@@ -79,6 +79,14 @@ class Words {
             (c >= 0x7F && c < 0xA0) || IsRareSign(c)) {
             m_score -= 4;
         }
+        // A curly quote at one end of a word is as much the mark of the right code page as a
+        // letter: another one reads it as a letter there. Between two letters it is a letter
+        // misread.
+        const bool quote = c == 0x2018 || c == 0x2019 || c == 0x201C || c == 0x201D || c == 0x201E;
+        if ((m_quote == Quote::kAfterWord) == IsSeparator(c) && m_quote != Quote::kNone) {
+            ++m_score;
+        }
+        m_quote = !quote ? Quote::kNone : m_letters > 0 ? Quote::kAfterWord : Quote::kBeforeWord;
         if (IsSeparator(c)) {
             End();
             return;
@@ -86,14 +94,20 @@ class Words {
         const Letter letter = LetterOf(c);
         m_nonAscii += c >= 0x80 ? 1 : 0;
         m_ascii += c < 0x80 ? 1 : 0;
-        m_bad = m_bad || letter.script == Script::kNone || letter.rare ||
-                (m_script != Script::kNone && letter.script != m_script) ||
+        // A sign standing alone (©, £, °) is as a book writes it; among letters it is a misreading.
+        if (letter.script == Script::kNone) {
+            m_sign = true;
+            return;
+        }
+        m_bad = m_bad || letter.rare || (m_script != Script::kNone && letter.script != m_script) ||
                 (letter.upper && m_lowerSeen);
         m_script = letter.script;
         m_lowerSeen = m_lowerSeen || !letter.upper;
+        ++m_letters;
     }
 
     long Score() {
+        Add(' ');
         End();
         return m_score;
     }
@@ -104,8 +118,14 @@ class Words {
         // alphabet read in a Western code page.
         const bool latinSoup =
             m_script == Script::kLatin && m_nonAscii > m_ascii && m_nonAscii + m_ascii >= 3;
-        m_score += m_bad || latinSoup ? -2 * m_nonAscii : m_nonAscii;
+        if (m_bad || latinSoup || (m_sign && m_letters > 0)) {
+            m_score -= 2 * m_nonAscii;
+        } else if (m_letters > 1) {
+            m_score += m_nonAscii;
+        }
         m_nonAscii = 0;
+        m_letters = 0;
+        m_sign = false;
         m_ascii = 0;
         m_bad = false;
         m_lowerSeen = false;
@@ -118,6 +138,10 @@ class Words {
     bool m_bad = false;
     bool m_lowerSeen = false;
     Script m_script = Script::kNone;
+    long m_letters = 0;
+    bool m_sign = false;
+    enum class Quote { kNone, kAfterWord, kBeforeWord };
+    Quote m_quote = Quote::kNone;  // the last character was a quote, with a letter before or not
 };
 
 }  // namespace

@@ -15,8 +15,9 @@ namespace orlavo::text_decoding {
 // The encoding to decode `piece` with, given uchardet's answer (by its wider name).
 std::string JudgeCharset(std::string_view piece, const std::string& detected);
 
-// How much `utf8` reads like words: letters of one alphabet in each word score, a word that mixes
-// alphabets, letters and signs, or breaks its case, costs, and so does each control character.
+// How much `utf8` reads like words: letters of one alphabet in each word of two or more score, and
+// so does a curly quote at one end of a word; a word that mixes alphabets, letters and signs, or
+// breaks its case, costs, and so does each control character. A sign standing alone costs nothing.
 long WordScore(std::string_view utf8);
 
 }  // namespace orlavo::text_decoding

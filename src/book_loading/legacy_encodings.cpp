@@ -221,7 +221,11 @@ std::string DetectCharset(std::string_view bytes, std::size_t firstNonAscii) {
             charset = wider;
         }
     }
-    return JudgeCharset(CharsetPiece(rest, 0, kJudgedPiece, true), charset);
+    // The second opinion reads words, so its piece starts with the line that holds the first
+    // non-ASCII byte, not inside its word.
+    const std::size_t lineEnd = bytes.rfind(line_end::kLineFeed, firstNonAscii);
+    const std::size_t line = lineEnd == std::string_view::npos ? 0 : lineEnd + 1;
+    return JudgeCharset(CharsetPiece(bytes.substr(line), 0, kJudgedPiece, true), charset);
 }
 
 std::optional<std::string> Iso2022Charset(std::string_view text) {

@@ -1,7 +1,7 @@
 #pragma once
 
-// Which writing system a character belongs to: the language guess counts letters by it, and the
-// decoder's second opinion checks that each word keeps to one.
+// Which writing system a character belongs to: the decoder's second opinion checks that each word
+// keeps to one.
 
 namespace orlavo {
 

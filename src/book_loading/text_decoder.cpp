@@ -23,8 +23,8 @@ namespace {
 using namespace std::string_view_literals;
 using namespace text_decoding;
 
-// How much of the start of a file is looked at for the zero bytes of UTF-16.
-constexpr std::size_t kUtf16Sample = std::size_t{1} << 16;
+// How much of the start of a file is looked at for the zero bytes of UTF-16 and UTF-32.
+constexpr std::size_t kWideSample = std::size_t{1} << 16;
 
 // UTF-8 with a few damaged bytes: at least this many well-formed multi-byte characters, and at
 // most one bad byte in kDamageRatio of the non-ASCII bytes. Text in a legacy encoding read as
@@ -153,14 +153,22 @@ std::string RepairUtf8(std::string_view text, std::size_t invalid, const MemoryC
     return out;
 }
 
+// The zero bytes at each offset within a code unit of kUnit bytes, over the start of the file.
+template <std::size_t kUnit>
+std::array<std::size_t, kUnit> ZerosByOffset(std::string_view bytes) {
+    const std::size_t units = std::min(bytes.size(), kWideSample) / kUnit;
+    std::array<std::size_t, kUnit> zeros{};
+    for (std::size_t i = 0; i < units * kUnit; ++i) {
+        zeros[i % kUnit] += bytes[i] == '\0' ? 1 : 0;
+    }
+    return zeros;
+}
+
 // UTF-16 without a mark: big-endian when the zeros fall on even offsets, little-endian when on
 // odd ones. Debris NULs in an 8-bit file fall on both alike, and UTF-32 fills both.
 std::optional<bool> Utf16BigEndianByZeros(std::string_view bytes) {
-    const std::size_t units = std::min(bytes.size(), kUtf16Sample) / 2;
-    std::array<std::size_t, 2> zeros{};
-    for (std::size_t i = 0; i < units * 2; ++i) {
-        zeros[i % 2] += bytes[i] == '\0' ? 1 : 0;
-    }
+    const std::size_t units = std::min(bytes.size(), kWideSample) / 2;
+    const std::array<std::size_t, 2> zeros = ZerosByOffset<2>(bytes);
     for (const bool bigEndian : {false, true}) {
         const std::size_t high = zeros[bigEndian ? 0 : 1];
         const std::size_t low = zeros[bigEndian ? 1 : 0];
@@ -193,8 +201,27 @@ void BlankControls(std::string& text) {
     text.resize(write);
 }
 
+// UTF-32 without a mark: the top byte of every character is zero, and so is the next one of every
+// character below U+10000 (all of a book's text): big-endian when those zeros lead each four
+// bytes, little-endian when they end them. The low byte of a character is rarely zero.
+std::optional<bool> Utf32BigEndianByZeros(std::string_view bytes) {
+    const std::size_t units = std::min(bytes.size(), kWideSample) / 4;
+    const std::array<std::size_t, 4> zeros = ZerosByOffset<4>(bytes);
+    for (const bool bigEndian : {false, true}) {
+        const std::size_t high = zeros[bigEndian ? 0 : 3] + zeros[bigEndian ? 1 : 2];
+        const std::size_t low = zeros[bigEndian ? 3 : 0];
+        if (units >= 2 && high * 16 >= 2 * units * 15 && low * 2 < units) {
+            return bigEndian;
+        }
+    }
+    return std::nullopt;
+}
+
 Decoded DecodeWithoutMark(std::string& bytes, const MemoryCheck& reserve) {
     const std::string_view view(bytes);
+    if (const std::optional<bool> bigEndian = Utf32BigEndianByZeros(view)) {
+        return Convert(view, *bigEndian ? "UTF-32BE" : "UTF-32LE", 4, reserve);
+    }
     if (const std::optional<bool> bigEndian = Utf16BigEndianByZeros(view)) {
         return Convert(view, *bigEndian ? "UTF-16BE" : "UTF-16LE", 2, reserve);
     }

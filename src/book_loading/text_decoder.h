@@ -10,9 +10,9 @@ namespace orlavo {
 //
 // Which encoding, first rule that applies:
 //  1. A byte-order mark decides (UTF-8, UTF-16 LE/BE, UTF-32 LE/BE) and is dropped.
-//  2. UTF-16 without a mark shows itself by its zero bytes: the high byte of every space, digit,
-//     Latin letter and line end is zero, so one side of each byte pair is often zero and the
-//     other almost never.
+//  2. UTF-32 and UTF-16 without a mark show themselves by their zero bytes: in UTF-32 the top two
+//     bytes of nearly every character; in UTF-16 the high byte of every space, digit, Latin
+//     letter and line end, so one side of each byte pair is often zero and the other almost never.
 //  3. Valid UTF-8 is UTF-8, unless it is 7-bit text that switches character sets with ISO-2022
 //     escapes (ISO-2022-JP, ISO-2022-KR), which uchardet names and iconv decodes. So is a file
 //     that is UTF-8 but for a few damaged bytes: a handful of well-formed multi-byte characters,

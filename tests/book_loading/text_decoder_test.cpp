@@ -52,6 +52,7 @@ const std::string kSpanish =
     "vivía en la isla.";
 const std::string kEuros = kSpanish + " El billete cuesta 25 € y Šimon pagó la cena de Žaneta.";
 const std::string kMixed = "Café, Привет, 東京\r\n\U0001F4D6";
+const std::string kPounds = "He wrote “ ” on the card and paid £5 for it.";
 
 std::string Encode(const char* charset, const std::string& utf8) {
     IconvConverter converter("UTF-8", charset);
@@ -80,6 +81,8 @@ const DecodeCase kDecodeCases[] = {
     {"EucJpJapanese", Encode("EUC-JP", kJapanese), kJapanese},
     {"Gb18030Chinese", Encode("GB18030", kChinese), kChinese},
     {"Big5Chinese", Encode("BIG5", kTaiwanese), kTaiwanese},
+    {"Gb2312Chinese", Encode("GB2312", kChinese), kChinese},
+    {"Windows1252QuotesAndPounds", Encode("CP1252", kPounds), kPounds},
     {"EucKrKorean", Encode("EUC-KR", kKorean), kKorean},
     {"Iso88597Greek", Encode("ISO-8859-7", kGreek), kGreek},
     {"Windows1252French", Encode("CP1252", kFrench), kFrench},
@@ -125,6 +128,8 @@ const DecodeCase kDecodeCases[] = {
     {"Utf16BeWithoutMark", Encode("UTF-16BE", kRussian), kRussian},
     {"Utf32LeWithMark", "\xFF\xFE\0\0"s + Encode("UTF-32LE", kMixed), kMixed},
     {"Utf32BeWithMark", "\0\0\xFE\xFF"s + Encode("UTF-32BE", kMixed), kMixed},
+    {"Utf32LeWithoutMark", Encode("UTF-32LE", kChinese), kChinese},
+    {"Utf32BeWithoutMark", Encode("UTF-32BE", kMixed), kMixed},
     {"Utf16LoneSurrogateIsMarked", "\xFF\xFE\x3D\xD8\x41\0"s, "\uFFFDA"},
     {"Utf16OddLastByteIsMarked", "\xFF\xFE\x41\0\x42"s, "A\uFFFD"},
     {"Utf16NulBecomesSpace", "\xFF\xFE\x61\0\0\0\x62\0"s, "a b"},
