@@ -208,10 +208,11 @@ TEST_F(Loader, KeepsTheBookWhenNoneIsLoaded) {
 TEST_F(Loader, ALoadDuringReadingEndsThatReading) {
     p.files = {{"/b/Old.txt", "one\ntwo\nthree"}, {"/b/New.txt", "new"}};
     for (const auto& [path, spoken] :
-         {std::pair{"/b/New.txt", "pause; say one; pump; highlight 1; pause; say two; pump"},
+         {std::pair{"/b/New.txt",
+                    "pause; say one; highlight 1; pump; pause; say two; highlight 2; pump"},
           std::pair{"/b/gone.txt",
-                    "pause; say one; pump; highlight 1; pause; say two; pump; highlight 2; pause; "
-                    "say three; pump; pause; say The End"}}) {
+                    "pause; say one; highlight 1; pump; pause; say two; highlight 2; pump; pause; "
+                    "say three; pause; say The End"}}) {
         Load("/b/Old.txt");
         p.selected = 0;
         p.at[p.steps + 2] = [this, path = path] { Load(path); };

@@ -102,8 +102,8 @@ void DBusDesktopSession::Choose(Command command) {
         Qt::QueuedConnection);
 }
 
-void DBusDesktopSession::ShowReading(bool reading) {
-    m_reading = reading;
+void DBusDesktopSession::ShowState(ReadingState state) {
+    m_state = state;
     Announce();
 }
 
