@@ -98,6 +98,7 @@ int main(int argc, char** argv) {
     form = &form1;
     window.SetCommandHandler(
         [&commands](orlavo::QtMainWindow::Command command) { commands.Choose(EventOf(command)); });
+    desktop.SetHighContrastHandler([&window](bool high) { window.UseDesktopColours(high); });
     desktop.SetCommandHandler([&commands, &window](orlavo::DBusDesktopSession::Command command) {
         if (command == orlavo::DBusDesktopSession::Command::kRaise) {
             window.BringToFront();

@@ -17,6 +17,7 @@
 #include <string>
 
 #include "platform/dbus/dbus_idle_inhibitor.h"
+#include "platform/dbus/desktop_contrast.h"
 #include "platform/desktop_session.h"
 #include "platform/stream_volume.h"
 
@@ -38,6 +39,8 @@ class DBusDesktopSession : public QObject, public DesktopSession {
     ~DBusDesktopSession() override;
 
     void SetCommandHandler(std::function<void(Command)> handler);
+    // Hears whether the desktop asks for high contrast, once the bus says and whenever it changes.
+    void SetHighContrastHandler(std::function<void(bool)> handler);
     // Connects to the session bus in the background, then offers the player there.
     void Connect();
 
@@ -69,6 +72,8 @@ class DBusDesktopSession : public QObject, public DesktopSession {
     std::shared_ptr<Link> m_link;
     std::optional<QDBusConnection> m_bus;
     DBusIdleInhibitor m_inhibitor;
+    std::function<void(bool)> m_highContrast;
+    DesktopContrast m_contrast;
     ReadingState m_state = ReadingState::kStopped;
     std::int32_t m_position = -1;
     QString m_bookTitle;
