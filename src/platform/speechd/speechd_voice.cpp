@@ -91,6 +91,9 @@ void AppendEscaped(std::string& ssml, std::string_view text) {
 }
 
 // The text as SSML, with, when `marked`, a mark before each word named by the byte it begins at.
+// espeak-ng drops a mark that stands between a full stop and the capital of the next sentence
+// ("one. <mark/>Two"), which would leave the first word of every sentence unmarked; a word joiner
+// before the mark, a character that is neither seen nor heard, keeps it and changes no timing.
 std::string AsSsml(std::string_view text, bool marked) {
     std::string ssml = "<speak>";
     for (std::size_t at = 0; at < text.size();) {
@@ -99,7 +102,7 @@ std::string AsSsml(std::string_view text, bool marked) {
         if (word == text.size()) {
             break;
         }
-        ssml += "<mark name=\"" + std::to_string(word) + "\"/>";
+        ssml += "\u2060<mark name=\"" + std::to_string(word) + "\"/>";
         at = words::End(text, word);
         AppendEscaped(ssml, text.substr(word, at - word));
     }
