@@ -45,8 +45,9 @@ orlavo::Form1::Event EventOf(orlavo::DBusDesktopSession::Command command) {
         case Command::kPlay:
             return Event::kMediaPlay;
         case Command::kPause:
-        case Command::kStop:
             return Event::kMediaPause;
+        case Command::kStop:
+            return Event::kMediaStop;
         case Command::kPlayPause:
             return Event::kMediaPlayPause;
         case Command::kQuit:
@@ -70,8 +71,9 @@ int main(int argc, char** argv) {
     orlavo::StreamVolume volume;
     orlavo::DBusDesktopSession desktop(orlavo::kProgramName, orlavo::kDesktopEntry, volume);
     orlavo::Form1* form = nullptr;
-    orlavo::ChosenCommands commands(window.eventPump(),
-                                    [&form](orlavo::Form1::Event event) { form->Raise(event); });
+    orlavo::ChosenCommands commands(
+        window.eventPump(), [&form](orlavo::Form1::Event event) { form->Raise(event); },
+        [&form](orlavo::Form1::Event event) { return form->RunsAtOnce(event); });
     orlavo::Form1 form1({.list = window.bookList(),
                          .pathBox = window.pathBox(),
                          .title = window.titleLabel(),
@@ -96,6 +98,7 @@ int main(int argc, char** argv) {
     form = &form1;
     window.SetCommandHandler(
         [&commands](orlavo::QtMainWindow::Command command) { commands.Choose(EventOf(command)); });
+    desktop.SetHighContrastHandler([&window](bool high) { window.UseDesktopColours(high); });
     desktop.SetCommandHandler([&commands, &window](orlavo::DBusDesktopSession::Command command) {
         if (command == orlavo::DBusDesktopSession::Command::kRaise) {
             window.BringToFront();

@@ -6,10 +6,14 @@
 // which holds the commands chosen while another one runs. The book itself lives only in the book
 // list on screen.
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <stop_token>
 #include <string>
 
 #include "form_state/voice_keeper.h"
+#include "platform/desktop_session.h"
 
 namespace orlavo {
 
@@ -36,10 +40,24 @@ struct Form1Members {
     std::uint64_t m_bookGeneration = 0;
     // The loaded book's title, as shown above the list.
     std::string m_bookTitle;
-    // How many reading loops run, one inside another, and whether the desktop was last told that
-    // Orlavo is reading (see reading/reading_presence.h).
-    std::int32_t m_readingLoops = 0;
-    bool m_desktopKnowsReading = false;
+    // Whether the reading loop runs (there is only ever one), what the desktop was last told of
+    // it and whether a media Pause, rather than a Stop, ended it last (see
+    // reading/reading_presence.h).
+    bool m_readingUnderWay = false;
+    ReadingState m_desktopKnows = ReadingState::kStopped;
+    bool m_paused = false;
+    // Cuts the text the voice is speaking for the reading loop, at once: a Stop, a start elsewhere.
+    std::stop_source m_itemCut;
+    // Where a start chosen while reading moves the reading: a list position.
+    std::optional<std::int32_t> m_moveTo;
+    // Where a Stop cut an item short: reading that starts at that item of that book goes on from
+    // the word it was cut at (its first byte) instead of from its beginning.
+    struct CutPlace {
+        std::int32_t position = 0;
+        std::size_t at = 0;
+        std::uint64_t book = 0;
+    };
+    std::optional<CutPlace> m_cutPlace;
 };
 
 }  // namespace orlavo

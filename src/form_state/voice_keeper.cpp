@@ -37,12 +37,12 @@ bool VoiceKeeper::Ready() {
     }
 }
 
-void VoiceKeeper::Speak(std::string text, std::string_view language) {
+Spoken VoiceKeeper::Speak(std::string text, std::string_view language, const Listening& listening) {
     if (!m_voice) {
         throw RuntimeError(kNoVoice, m_problem);
     }
     try {
-        m_voice->Speak(std::move(text), language);
+        return m_voice->Speak(std::move(text), language, listening);
     } catch (const RuntimeError& error) {
         // The engine or the sound server failed (the server was stopped, say). The caller decides
         // what that means for reading; the voice goes, so that the next start command makes a

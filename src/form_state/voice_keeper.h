@@ -25,9 +25,10 @@ class VoiceKeeper {
     // Makes the voice if there is none or the screen reader came or went since it was made, and
     // waits until it can speak. False, with Problem() saying why, when speech is unavailable.
     bool Ready();
-    // Speaks and returns once the text has been heard. An empty language is the desktop's. A
-    // voice that fails is dropped, its reason kept, and the error goes on to the caller.
-    void Speak(std::string text, std::string_view language = {});
+    // Speaks and returns once the text has been heard, or cut (see Listening). An empty language
+    // is the desktop's. A voice that fails is dropped, its reason kept, and the error goes on to
+    // the caller.
+    Spoken Speak(std::string text, std::string_view language = {}, const Listening& listening = {});
     // Cuts off whatever is being spoken; the person is closing Orlavo.
     void Silence();
 

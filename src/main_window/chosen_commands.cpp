@@ -4,11 +4,12 @@
 
 namespace orlavo {
 
-ChosenCommands::ChosenCommands(EventPump& windowEvents, std::function<void(Form1::Event)> run)
-    : m_windowEvents(windowEvents), m_run(std::move(run)) {}
+ChosenCommands::ChosenCommands(EventPump& windowEvents, std::function<void(Form1::Event)> run,
+                               std::function<bool(Form1::Event)> atOnce)
+    : m_windowEvents(windowEvents), m_run(std::move(run)), m_atOnce(std::move(atOnce)) {}
 
 void ChosenCommands::Choose(Form1::Event event) {
-    if (event != Form1::Event::kUnload && m_running > 0 && !m_inPumpStep) {
+    if (m_running > 0 && !m_inPumpStep && !m_atOnce(event)) {
         m_held.push_back(event);
         return;
     }

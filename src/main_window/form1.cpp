@@ -53,6 +53,7 @@ void Form1::Raise(Event event) {
             case Event::kMediaPlay:
             case Event::kMediaPause:
             case Event::kMediaPlayPause:
+            case Event::kMediaStop:
                 MediaKey(event);
                 break;
         }
@@ -68,8 +69,31 @@ void Form1::Raise(Event event) {
     }
 }
 
-// A sound server started after Orlavo is picked up here, by the next start command.
+bool Form1::RunsAtOnce(Event event) const {
+    switch (event) {
+        case Event::kUnload:
+            return true;
+        case Event::kStartOrlavoClick:
+        case Event::kStartOrlavoFromLineClick:
+        case Event::kStopOrlavoClick:
+        case Event::kMediaPlay:
+        case Event::kMediaPause:
+        case Event::kMediaPlayPause:
+        case Event::kMediaStop:
+            return m_members.m_readingUnderWay;
+        case Event::kLoad:
+        case Event::kLoadEBookClick:
+            return false;
+    }
+    return false;
+}
+
+// A sound server started after Orlavo is picked up here, by the next start command; while the
+// voice reads, it is the one in use and stays.
 bool Form1::VoiceReady() {
+    if (m_members.m_readingUnderWay) {
+        return true;
+    }
     if (m_members.Voice.Ready()) {
         return true;
     }
@@ -104,11 +128,12 @@ void Form1::StopOrlavo_Click() {
 
 void Form1::MediaKey(Event key) {
     const bool reading = IsReading(m_members);
-    const bool play = key == Event::kMediaPlayPause ? !reading : key == Event::kMediaPlay;
-    if (play && !reading) {
+    if (key == Event::kMediaStop) {
+        m_reading.Stop();
+    } else if (key == Event::kMediaPause || (key == Event::kMediaPlayPause && reading)) {
+        m_reading.Pause();
+    } else if (!reading) {
         StartOrlavo_Click();
-    } else if (!play && reading) {
-        StopOrlavo_Click();
     }
 }
 

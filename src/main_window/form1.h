@@ -51,6 +51,7 @@ class Form1 {
         kMediaPlay,
         kMediaPause,
         kMediaPlayPause,
+        kMediaStop,
     };
 
     explicit Form1(Form1Services services);
@@ -58,6 +59,10 @@ class Form1 {
     // Runs the handler of an event. An error that escapes a handler is shown to the person with
     // its number and text; it never ends the program.
     void Raise(Event event);
+    // Whether the event is to run the moment it is chosen, even while another command is busy:
+    // closing always; while reading, the commands that stop, start or move it, so that the person
+    // hears them act at once rather than at the end of the item.
+    bool RunsAtOnce(Event event) const;
 
     const Form1Members& members() const { return m_members; }
 
@@ -67,8 +72,9 @@ class Form1 {
     void StartOrlavoFromLine_Click();
     void StopOrlavo_Click();
     void Form_Unload();
-    // Play starts reading, Pause stops it, and Play-Pause does whichever changes something: a
-    // media key that finds Orlavo already as asked does nothing (no second loop, no Stop box).
+    // Play starts reading, or goes on from where it stopped; Pause and Stop stop it as Stop Orlavo
+    // does, without a box; Play-Pause does whichever changes something. A media key that finds
+    // Orlavo already as asked does nothing.
     void MediaKey(Event key);
 
   private:

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -24,6 +25,10 @@ class BookList {
     virtual std::string List(std::int32_t position) const = 0;
     // Selects, highlights and scrolls to the item; a position without an item raises error 381.
     virtual void Select(std::int32_t position) = 0;
+    // Marks the bytes [begin, end) of the item at `position` as the word being heard, and keeps
+    // them in view; the mark shows while that item is the highlighted one, and -1 takes it away.
+    // Tells no screen reader: the person hears the word already. Never fails.
+    virtual void ShowHeard(std::int32_t position, std::size_t begin, std::size_t end) = 0;
 };
 
 }  // namespace orlavo

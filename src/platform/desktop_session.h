@@ -5,6 +5,9 @@
 
 namespace orlavo {
 
+// What the media controls show: reading, paused (by the media controls' Pause) or stopped.
+enum class ReadingState { kStopped, kPaused, kReading };
+
 // What the desktop around the window is told about reading: its media controls (a headset's
 // buttons, the lock screen, playerctl) show whether Orlavo is reading, the book and the item, and
 // the desktop is asked not to blank, lock or suspend meanwhile. Each call returns at once; a
@@ -12,8 +15,8 @@ namespace orlavo {
 class DesktopSession {
   public:
     virtual ~DesktopSession() = default;
-    // Whether the media controls show Orlavo as reading.
-    virtual void ShowReading(bool reading) = 0;
+    // What the media controls show.
+    virtual void ShowState(ReadingState state) = 0;
     // The item being read, by its list position (-1 for none), and the title of its book.
     virtual void ShowItem(std::int32_t position, const std::string& bookTitle) = 0;
     // Whether the desktop is asked not to go idle.

@@ -50,15 +50,34 @@ void ReadingCommands::StartOrlavoFromLine_Click() {
         return;
     }
     m_services.list.Select(RoundToInteger(line));
+    // A typed line is read from its beginning, even the one a Stop cut.
+    m_members.m_cutPlace.reset();
     m_members.StopSpeaking = kFalse;
     ReadAloud(m_members, m_services);
 }
 
-void ReadingCommands::StopOrlavo_Click() {
+void ReadingCommands::Halt(bool paused) {
     m_members.StopSpeaking = kTrue;
+    m_members.m_moveTo.reset();
+    m_members.m_paused = paused;
+    m_members.m_itemCut.request_stop();
     TellDesktop(m_members, m_services.desktop);
+}
+
+void ReadingCommands::StopOrlavo_Click() {
+    Halt(false);
     m_services.dialogs.MsgBox(kStoppedOnLine + std::to_string(m_members.LinePos),
                               MessageStyle::kExclamation, kProgramName);
+}
+
+void ReadingCommands::Pause() {
+    if (IsReading(m_members)) {
+        Halt(true);
+    }
+}
+
+void ReadingCommands::Stop() {
+    Halt(false);
 }
 
 }  // namespace orlavo

@@ -5,28 +5,33 @@
 namespace orlavo {
 
 bool IsReading(const Form1Members& members) {
-    return members.m_readingLoops > 0 && members.StopSpeaking == kFalse;
+    return members.m_readingUnderWay && members.StopSpeaking == kFalse;
 }
 
 void TellDesktop(Form1Members& members, DesktopSession& desktop) {
-    const bool reading = IsReading(members);
-    if (reading == members.m_desktopKnowsReading) {
+    const ReadingState state = IsReading(members) ? ReadingState::kReading
+                               : members.m_paused ? ReadingState::kPaused
+                                                  : ReadingState::kStopped;
+    const ReadingState was = std::exchange(members.m_desktopKnows, state);
+    if (state == was) {
         return;
     }
-    members.m_desktopKnowsReading = reading;
     // Awake from before the first word until after the last.
-    if (reading) {
+    if (state == ReadingState::kReading) {
         desktop.KeepAwake(true);
-        desktop.ShowReading(true);
+        desktop.ShowState(state);
     } else {
-        desktop.ShowReading(false);
-        desktop.KeepAwake(false);
+        desktop.ShowState(state);
+        if (was == ReadingState::kReading) {
+            desktop.KeepAwake(false);
+        }
     }
 }
 
 ReadingPresence::ReadingPresence(Form1Members& members, DesktopSession& desktop)
     : m_members(members), m_desktop(desktop) {
-    ++m_members.m_readingLoops;
+    m_members.m_readingUnderWay = true;
+    m_members.m_paused = false;
     TellDesktop(m_members, m_desktop);
 }
 
@@ -36,7 +41,7 @@ ReadingPresence::~ReadingPresence() {
 
 void ReadingPresence::End() {
     if (!std::exchange(m_ended, true)) {
-        --m_members.m_readingLoops;
+        m_members.m_readingUnderWay = false;
         TellDesktop(m_members, m_desktop);
     }
 }

@@ -1,11 +1,11 @@
 #pragma once
 
-// When the desktop counts Orlavo as reading: from the start of a reading loop until it ends (the
-// book's end, a voice that failed, a load that replaced the book, any other error) or a Stop is
-// chosen, whichever comes first. Meanwhile the media controls show it playing and the desktop is
-// asked not to go idle. Loops nest (a start chosen while reading runs a loop inside the loop), and
-// reading lasts until the outermost one ends. The reading loop and the Stop command report here;
-// the desktop hears of each change once.
+// When the desktop counts Orlavo as reading: from the start of the reading loop until it ends (the
+// book's end, a voice that failed, a load that replaced the book, any other error) or a Stop or
+// Pause is chosen, whichever comes first. Meanwhile the media controls show it playing and the
+// desktop is asked not to go idle; afterwards they show it paused, after the media controls'
+// Pause, or stopped. The reading loop and the stop commands report here; the desktop hears of
+// each change once.
 
 #include "form_state/form1_members.h"
 #include "platform/desktop_session.h"
@@ -14,10 +14,11 @@ namespace orlavo {
 
 bool IsReading(const Form1Members& members);
 
-// Tells the desktop whether Orlavo is reading, when that changed since it was last told.
+// Tells the desktop whether Orlavo is reading, paused or stopped, when that changed since it was
+// last told.
 void TellDesktop(Form1Members& members, DesktopSession& desktop);
 
-// One reading loop, from its start to its end.
+// The reading loop, from its start to its end.
 class ReadingPresence {
   public:
     ReadingPresence(Form1Members& members, DesktopSession& desktop);

@@ -209,11 +209,11 @@ TEST_F(Loader, ALoadDuringReadingEndsThatReading) {
     p.files = {{"/b/Old.txt", "one\ntwo\nthree"}, {"/b/New.txt", "new"}};
     for (const auto& [path, spoken] :
          {std::pair{"/b/New.txt",
-                    "pause; say one in en; pump; highlight 1; pause; say two in en; pump"},
+                    "pause; say one in en; highlight 1; pump; pause; say two in en; highlight 2; "
+                    "pump"},
           std::pair{"/b/gone.txt",
-                    "pause; say one in en; pump; highlight 1; pause; say two in en; "
-                    "pump; highlight 2; pause; say three in en; pump; pause; say "
-                    "The End"}}) {
+                    "pause; say one in en; highlight 1; pump; pause; say two in en; highlight 2; "
+                    "pump; pause; say three in en; pause; say The End"}}) {
         Load("/b/Old.txt");
         p.selected = 0;
         p.at[p.steps + 2] = [this, path = path] { Load(path); };

@@ -341,9 +341,9 @@ class OrlavoTest(unittest.TestCase):
         path.write_text("\n".join(items) + "\n", encoding="utf-8")
         return str(path)
 
-    def started(self, since, before, sound_s=espeak_sound_s):
-        """Waits until the item after the texts before is heard: 0.1 s more sound than theirs."""
-        enough = sum(map(sound_s, before)) + 0.1
+    def started(self, since, before, sound_s=espeak_sound_s, extra_s=0.1):
+        """Waits until the item after the texts before is heard: extra_s more sound than theirs."""
+        enough = sum(map(sound_s, before)) + extra_s
         deadline = time.monotonic() + 15
         while sum(u.sound_s for u in self.recorder.listen(since, quiet_s=0)) < enough:
             self.assertLess(time.monotonic(), deadline, "the reading did not get that far")

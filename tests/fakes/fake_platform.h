@@ -3,6 +3,7 @@
 // Every platform service as one fake, with its voices: it journals what the program did, raises
 // scripted errors, and replays a person's answers, files and commands chosen at a pump step.
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <vector>
@@ -59,6 +60,13 @@ class FakePlatform : public BookList, public TextBox, public Label, public Dialo
     void Select(std::int32_t at) override {
         selected = Call("select", Checked(at));
         Note("highlight " + std::to_string(selected));
+    }
+    // "hear 1:b": the word "b" of item 1 is marked.
+    void ShowHeard(std::int32_t at, std::size_t begin, std::size_t end) override {
+        if (at >= 0) {
+            Note("hear " + std::to_string(at) + ":" +
+                 std::string(m_items.at(at).substr(begin, end - begin)));
+        }
     }
     void SetText(const std::string& text) override { path = text; }
     void SetCaption(const std::string& text) override { caption = text; }
@@ -126,24 +134,47 @@ class FakePlatform : public BookList, public TextBox, public Label, public Dialo
     float ScreenWidth() const override { return screenWidth; }
     void Present() override { Note("present"); }
     bool Running() override { return screenReaderOn; }
-    void ShowReading(bool reading) override { Tell(reading ? "reading" : "not reading"); }
+    void ShowState(ReadingState state) override {
+        Tell(state == ReadingState::kReading  ? "reading"
+             : state == ReadingState::kPaused ? "paused"
+                                              : "not reading");
+    }
     void ShowItem(std::int32_t at, const std::string& title) override {
         Tell("item " + std::to_string(at) + (title.empty() ? "" : " of " + title));
     }
     void KeepAwake(bool awake) override { Tell(awake ? "awake" : "idle"); }
 
     // Makes voices that note what is heard ("say a", "say a in ru" when a language is asked
-    // for), or raises voiceFailure while it is set; voiceRoutes holds how each was made.
+    // for), or raises voiceFailure while it is set; voiceRoutes holds how each was made. A text
+    // is heard word by word, each word told when `wordsHeard` is set, and a person may choose
+    // something while a word is heard (`hearing`); a text cut then ends there ("cut").
     VoiceKeeper::Factory VoiceFactory() {
         struct FakeVoice : Voice {
-            explicit FakeVoice(const FakePlatform& platform) : p(platform) {}
+            explicit FakeVoice(FakePlatform& platform) : p(platform) {}
             void Prepare() override { p.Call("prepare", 0); }
-            void Speak(std::string text, std::string_view language) override {
+            Spoken Speak(std::string text, std::string_view language,
+                         const Listening& listening) override {
                 const std::string heard = "say " + text;
                 p.Note(p.Call("speak", language.empty() ? heard : heard + " in " += language));
+                for (std::size_t at = text.find_first_not_of(' '); at != std::string::npos;
+                     at = text.find_first_not_of(' ', at)) {
+                    const std::size_t end = std::min(text.find(' ', at), text.size());
+                    if (p.wordsHeard && listening.wordHeard) {
+                        listening.wordHeard(at, end);
+                    }
+                    if (auto command = p.hearing.extract(++p.wordsSpoken)) {
+                        command.mapped()();
+                    }
+                    if (listening.cut.stop_requested()) {
+                        p.Note("cut");
+                        return Spoken::kCut;
+                    }
+                    at = end;
+                }
+                return Spoken::kWhole;
             }
             void Silence() override { p.Note("silence"); }
-            const FakePlatform& p;
+            FakePlatform& p;
         };
         return [this](VoiceRoute route) -> std::unique_ptr<Voice> {
             if (voiceFailure) {
@@ -219,6 +250,9 @@ class FakePlatform : public BookList, public TextBox, public Label, public Dialo
     std::map<std::string, std::pair<int, int>> faults;
     std::function<void(const std::string&)> onEveryCall;  // sees every call first
     std::map<int, std::function<void()>> at;              // what the person chooses at a pump step
+    std::map<int, std::function<void()>> hearing;  // ... while a word is heard, counted from 1
+    bool wordsHeard = false;
+    int wordsSpoken = 0;
     std::int32_t selected = -1;
     std::string path, caption;
     std::vector<std::string> answers;  // one for each prompt, then Cancel

@@ -42,29 +42,33 @@ TEST_P(ChosenCommandsTest, RunInAPumpStepOrWhenNothingIsBusyAndCloseAtOnce) {
     const auto add = [&log](const std::string& text) {
         log += (log.empty() || log.back() == '(' ? "" : ", ") + text;
     };
-    ChosenCommands commands(window, [&](Event event) {
-        const auto named =
-            std::find_if(kCommands.begin(), kCommands.end(),
-                         [event](const auto& command) { return command.second == event; });
-        add(named->first + "(");
-        const std::vector<std::string> none;
-        const std::vector<std::string>& script =
-            event == Event::kStartOrlavoClick           ? GetParam().start
-            : event == Event::kStartOrlavoFromLineClick ? GetParam().fromLine
-                                                        : none;
-        for (const std::string& step : script) {
-            if (step == "pump") {
-                add("pump");
-                commands.DoEvents();
-            } else if (step.starts_with("busy: ")) {
-                commands.Choose(kCommands.at(step.substr(6)));
-            } else {
-                const Event chosen = kCommands.at(step.substr(std::string("next pump: ").size()));
-                window.at[window.steps + 1] = [&commands, chosen] { commands.Choose(chosen); };
+    ChosenCommands commands(
+        window,
+        [&](Event event) {
+            const auto named =
+                std::find_if(kCommands.begin(), kCommands.end(),
+                             [event](const auto& command) { return command.second == event; });
+            add(named->first + "(");
+            const std::vector<std::string> none;
+            const std::vector<std::string>& script =
+                event == Event::kStartOrlavoClick           ? GetParam().start
+                : event == Event::kStartOrlavoFromLineClick ? GetParam().fromLine
+                                                            : none;
+            for (const std::string& step : script) {
+                if (step == "pump") {
+                    add("pump");
+                    commands.DoEvents();
+                } else if (step.starts_with("busy: ")) {
+                    commands.Choose(kCommands.at(step.substr(6)));
+                } else {
+                    const Event chosen =
+                        kCommands.at(step.substr(std::string("next pump: ").size()));
+                    window.at[window.steps + 1] = [&commands, chosen] { commands.Choose(chosen); };
+                }
             }
-        }
-        log += ")";
-    });
+            log += ")";
+        },
+        [](Event event) { return event == Event::kUnload; });
     commands.Choose(Event::kStartOrlavoClick);
     EXPECT_EQ(log, GetParam().log);
 }
@@ -151,11 +155,10 @@ TEST_F(Form1Test, WithoutAVoiceEachStartSaysWhyAndTheNextOneMakesAVoice) {
     form.Raise(Event::kStartOrlavoClick);
     p.voiceFailure.reset();
     form.Raise(Event::kStartOrlavoClick);
-    EXPECT_EQ(p.Trace(),
-              kUnavailable + "; " + kUnavailable +
-                  "; pause; say a; pump; highlight 1; pause; box: " +
-                  SpeechUnavailableText("scripted speak fault") + "; " + kUnavailable +
-                  "; pause; say b; pump; highlight 2; pause; say c; pump; pause; say The End");
+    EXPECT_EQ(p.Trace(), kUnavailable + "; " + kUnavailable +
+                             "; pause; say a; highlight 1; pump; pause; box: " +
+                             SpeechUnavailableText("scripted speak fault") + "; " + kUnavailable +
+                             "; pause; say b; highlight 2; pump; pause; say c; pause; say The End");
     EXPECT_EQ(p.voicesMade, 2);
 }
 
@@ -179,32 +182,62 @@ TEST_F(Form1Test, AnErrorInAHandlerIsShownAndOrlavoGoesOn) {
     form.Raise(Event::kStartOrlavoClick);
     EXPECT_EQ(
         p.Trace(),
-        "prompt; box: Run-time error '381':\r\n\r\nscripted select fault; pause; say a; pump; "
-        "highlight 1; pause; say b; pump; highlight 2; pause; say c; pump; pause; say The End");
+        "prompt; box: Run-time error '381':\r\n\r\nscripted select fault; pause; say a; "
+        "highlight 1; pump; pause; say b; highlight 2; pump; pause; say c; pause; say The End");
 }
 
-// Each media key, while Orlavo is idle and chosen at the first pump step while it reads.
+// Each media key, while Orlavo is idle and chosen at the first pump step while it reads: none
+// opens a box, and the media controls show what it did.
 TEST_F(Form1Test, AMediaKeyStartsOrStopsOnlyWhenThatChangesSomething) {
-    using Row = std::tuple<Event, std::string, std::string>;
+    struct Row {
+        Event key;
+        std::string idle, reading, told;  // told: the desktop, after a key pressed while reading
+    };
     const std::string toTheEnd =
-        "pause; say a; pump; highlight 1; pause; say b; pump; highlight 2; pause; say c; pump; "
-        "pause; say The End";
-    const std::string stopped = "pause; say a; pump; box: You Stoped On Line 0; highlight 1";
-    for (const auto& [key, idle, reading] :
-         {Row(Event::kMediaPlay, toTheEnd, toTheEnd), Row(Event::kMediaPause, "", stopped),
-          Row(Event::kMediaPlayPause, toTheEnd, stopped)}) {
+        "pause; say a; highlight 1; pump; pause; say b; highlight 2; pump; pause; say c; pause; "
+        "say The End";
+    const std::string stopped = "pause; say a; highlight 1; pump";
+    const std::string told = "awake; reading; item 0; ";
+    for (const Row& row :
+         {Row{Event::kMediaPlay, toTheEnd, toTheEnd, told + "item 1; item 2; not reading; idle"},
+          Row{Event::kMediaPause, "", stopped, told + "paused; idle"},
+          Row{Event::kMediaPlayPause, toTheEnd, stopped, told + "paused; idle"},
+          Row{Event::kMediaStop, "", stopped, told + "not reading; idle"}}) {
         for (const bool whileReading : {false, true}) {
             FakePlatform q;
             Form1 media{q.WindowServices()};
             q.SetItems("abc");
             q.selected = 0;
             if (whileReading) {
-                q.at[1] = [&media, pressed = key] { media.Raise(pressed); };
+                q.at[1] = [&media, pressed = row.key] { media.Raise(pressed); };
             }
-            media.Raise(whileReading ? Event::kStartOrlavoClick : key);
-            EXPECT_EQ(q.Trace(), whileReading ? reading : idle) << int(key) << whileReading;
+            media.Raise(whileReading ? Event::kStartOrlavoClick : row.key);
+            EXPECT_EQ(q.Trace(), whileReading ? row.reading : row.idle) << int(row.key);
+            if (whileReading) {
+                EXPECT_EQ(q.Desktop(), row.told) << int(row.key);
+            }
         }
     }
+}
+
+// Wired as main.cpp wires it: while an item is heard, Stop and the start commands act at once,
+// and a load waits for the pump step.
+TEST_F(Form1Test, WhileReadingStopActsAtOnceAndALoadWaitsForTheItem) {
+    Form1* wired = nullptr;
+    ChosenCommands commands(
+        p, [&wired](Event event) { wired->Raise(event); },
+        [&wired](Event event) { return wired->RunsAtOnce(event); });
+    Form1 form1{p.WindowServices(&commands)};
+    wired = &form1;
+    commands.Choose(Event::kLoad);
+    p.SetItems("abc");
+    p.selected = 0;
+    p.hearing[1] = [&commands] { commands.Choose(Event::kLoadEBookClick); };
+    p.hearing[2] = [&commands] { commands.Choose(Event::kStopOrlavoClick); };
+    commands.Choose(Event::kStartOrlavoClick);
+    EXPECT_EQ(p.Trace(),
+              "pause; say a; highlight 1; pump; pause; say b; box: You Stoped On Line 1; cut");
+    EXPECT_EQ(p.requests.size(), 1U) << "the load ran at the pump step";
 }
 
 TEST_F(Form1Test, ClosingWhileReadingSilencesTheVoiceThenAnimatesThenEnds) {
@@ -212,7 +245,7 @@ TEST_F(Form1Test, ClosingWhileReadingSilencesTheVoiceThenAnimatesThenEnds) {
     p.at[1] = [this] { form.Raise(Event::kUnload); };
     EXPECT_THROW(form.Raise(Event::kStartOrlavoClick), ProgramEnded);
     const std::string trace = p.Trace();
-    EXPECT_TRUE(trace.starts_with("pause; say a; pump; silence; present") &&
+    EXPECT_TRUE(trace.starts_with("pause; say a; highlight 1; pump; silence; present") &&
                 trace.ends_with("present"))
         << trace;
     EXPECT_GT(p.top, p.screenWidth);

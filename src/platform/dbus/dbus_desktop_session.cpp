@@ -37,7 +37,12 @@ DBusDesktopSession::DBusDesktopSession(const std::string& identity, const std::s
       m_desktopEntry(QString::fromStdString(desktopEntry)),
       m_volume(volume),
       m_link(std::make_shared<Link>(this)),
-      m_inhibitor(m_identity, QStringLiteral("Reading a book aloud")) {
+      m_inhibitor(m_identity, QStringLiteral("Reading a book aloud")),
+      m_contrast([this](bool high) {
+          if (m_highContrast) {
+              m_highContrast(high);
+          }
+      }) {
     new MprisApplicationAdaptor(*this);
     m_player = new MprisPlayerAdaptor(*this);
 }
@@ -49,6 +54,10 @@ DBusDesktopSession::~DBusDesktopSession() {
 
 void DBusDesktopSession::SetCommandHandler(std::function<void(Command)> handler) {
     m_handler = std::move(handler);
+}
+
+void DBusDesktopSession::SetHighContrastHandler(std::function<void(bool)> handler) {
+    m_highContrast = std::move(handler);
 }
 
 // Connecting says hello to the bus and waits for its answer, as long as 25 seconds on a bus that
@@ -71,6 +80,7 @@ void DBusDesktopSession::Offer(const QDBusConnection& bus) {
     m_bus->registerObject(kObjectPath, this, QDBusConnection::ExportAdaptors);
     RequestName(kBusName, true);
     m_inhibitor.Use(bus);
+    m_contrast.Use(bus);
 }
 
 // A second Orlavo takes the name with its process number, as media players do.
@@ -102,8 +112,8 @@ void DBusDesktopSession::Choose(Command command) {
         Qt::QueuedConnection);
 }
 
-void DBusDesktopSession::ShowReading(bool reading) {
-    m_reading = reading;
+void DBusDesktopSession::ShowState(ReadingState state) {
+    m_state = state;
     Announce();
 }
 

@@ -17,6 +17,7 @@
 #include <string>
 
 #include "platform/dbus/dbus_idle_inhibitor.h"
+#include "platform/dbus/desktop_contrast.h"
 #include "platform/desktop_session.h"
 #include "platform/stream_volume.h"
 
@@ -38,10 +39,12 @@ class DBusDesktopSession : public QObject, public DesktopSession {
     ~DBusDesktopSession() override;
 
     void SetCommandHandler(std::function<void(Command)> handler);
+    // Hears whether the desktop asks for high contrast, once the bus says and whenever it changes.
+    void SetHighContrastHandler(std::function<void(bool)> handler);
     // Connects to the session bus in the background, then offers the player there.
     void Connect();
 
-    void ShowReading(bool reading) override;
+    void ShowState(ReadingState state) override;
     void ShowItem(std::int32_t position, const std::string& bookTitle) override;
     void KeepAwake(bool awake) override;
 
@@ -50,7 +53,7 @@ class DBusDesktopSession : public QObject, public DesktopSession {
     void Choose(Command command);
     QString Identity() const { return m_identity; }
     QString DesktopEntry() const { return m_desktopEntry; }
-    bool Reading() const { return m_reading; }
+    ReadingState State() const { return m_state; }
     std::int32_t Position() const { return m_position; }
     QString BookTitle() const { return m_bookTitle; }
     StreamVolume& Volume() { return m_volume; }
@@ -69,7 +72,9 @@ class DBusDesktopSession : public QObject, public DesktopSession {
     std::shared_ptr<Link> m_link;
     std::optional<QDBusConnection> m_bus;
     DBusIdleInhibitor m_inhibitor;
-    bool m_reading = false;
+    std::function<void(bool)> m_highContrast;
+    DesktopContrast m_contrast;
+    ReadingState m_state = ReadingState::kStopped;
     std::int32_t m_position = -1;
     QString m_bookTitle;
     MprisPlayerAdaptor* m_player;  // a child, as the bus finds its adaptors

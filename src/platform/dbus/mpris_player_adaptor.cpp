@@ -35,7 +35,15 @@ QVariantMap MprisPlayerAdaptor::Changes() {
 }
 
 QString MprisPlayerAdaptor::playbackStatus() const {
-    return m_session.Reading() ? QStringLiteral("Playing") : QStringLiteral("Stopped");
+    switch (m_session.State()) {
+        case ReadingState::kReading:
+            return QStringLiteral("Playing");
+        case ReadingState::kPaused:
+            return QStringLiteral("Paused");
+        case ReadingState::kStopped:
+            break;
+    }
+    return QStringLiteral("Stopped");
 }
 
 QVariantMap MprisPlayerAdaptor::metadata() const {

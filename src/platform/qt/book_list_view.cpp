@@ -20,9 +20,26 @@ int ClampToInt(long long value) {
 
 }  // namespace
 
-BookListView::BookListView(QWidget* parent) : QListView(parent) {
+BookListView::BookListView(QWidget* parent)
+    : QListView(parent), m_rows(new HeardRowDelegate(this)) {
     setUniformItemSizes(true);
     setVerticalScrollMode(ScrollPerItem);
+    setItemDelegate(m_rows);
+}
+
+void BookListView::ShowHeard(int row, std::size_t begin, std::size_t end) {
+    const int before = m_rows->heardRow();
+    m_rows->ShowHeard(row, begin, end);
+    RepaintRow(before);
+    if (row != before) {
+        RepaintRow(row);
+    }
+}
+
+void BookListView::RepaintRow(int row) {
+    if (row >= 0 && row < RowCount()) {
+        viewport()->update(visualRect(model()->index(row, 0, rootIndex())));
+    }
 }
 
 int BookListView::RowCount() const {

@@ -2,6 +2,9 @@
 
 #include <QAccessible>
 #include <QListView>
+#include <cstddef>
+
+#include "platform/qt/heard_row_delegate.h"
 
 namespace orlavo {
 
@@ -25,6 +28,9 @@ class BookListView : public QListView {
     // that the focus moved: a screen reader would say each item as it is highlighted, on top of
     // (or before) Orlavo reading it. The person's own moves are announced as in any list.
     void HighlightQuietly(const QModelIndex& index);
+    // Marks the word being heard, bytes [begin, end) of the item in `row` (-1 for none), on that
+    // row while it is highlighted (HeardRowDelegate); repaints only the rows concerned.
+    void ShowHeard(int row, std::size_t begin, std::size_t end);
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -41,6 +47,7 @@ class BookListView : public QListView {
                           const QItemSelection& deselected) override;
 
   private:
+    void RepaintRow(int row);
     void LayOutIfNew() const;
     int RowCount() const;
     int FirstShownRow() const;
@@ -50,6 +57,7 @@ class BookListView : public QListView {
 
     int m_rowHeight = 1;
     bool m_quiet = false;
+    HeardRowDelegate* m_rows;
 };
 
 }  // namespace orlavo

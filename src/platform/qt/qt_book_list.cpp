@@ -11,6 +11,7 @@ namespace orlavo {
 QtBookList::QtBookList(BookListView& view, BookListModel& model) : m_view(view), m_model(model) {}
 
 void QtBookList::ReplaceItems(BookItems items) {
+    m_view.ShowHeard(-1, 0, 0);
     m_model.ReplaceItems(std::move(items));
 }
 
@@ -37,6 +38,10 @@ void QtBookList::Select(std::int32_t position) {
     // The current item moves with the selection, so the keyboard carries on from the item being
     // read when the person takes over.
     m_view.HighlightQuietly(index);
+}
+
+void QtBookList::ShowHeard(std::int32_t position, std::size_t begin, std::size_t end) {
+    m_view.ShowHeard(position, begin, end);
 }
 
 void QtBookList::CheckPosition(std::int32_t position) const {

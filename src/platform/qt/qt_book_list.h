@@ -17,6 +17,7 @@ class QtBookList : public BookList {
     std::int32_t ListIndex() const override;
     std::string List(std::int32_t position) const override;
     void Select(std::int32_t position) override;
+    void ShowHeard(std::int32_t position, std::size_t begin, std::size_t end) override;
 
   private:
     void CheckPosition(std::int32_t position) const;

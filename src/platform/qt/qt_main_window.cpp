@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QWindow>
+#include <cmath>
 #include <utility>
 
 #include "platform/qt/book_list_model.h"
@@ -42,9 +43,28 @@ QIcon OrlavoIcon() {
     return icon;
 }
 
+// Black or white, whichever stands out more from the background (by the relative luminance that
+// measures contrast for people): black on the window's grey, 11.5 to 1.
+QColor TextColourOn(const QColor& background) {
+    const auto linear = [](float channel) {
+        return channel <= 0.03928f ? channel / 12.92f : std::pow((channel + 0.055f) / 1.055f, 2.4f);
+    };
+    const float luminance = 0.2126f * linear(background.redF()) +
+                            0.7152f * linear(background.greenF()) +
+                            0.0722f * linear(background.blueF());
+    return luminance > 0.179f ? Qt::black : Qt::white;
+}
+
+// The grey behind a widget, and its text in a colour that reads on it: a dark theme's light text
+// would not. A menu bar draws its titles as button text.
 void PaintGrey(QWidget& widget) {
     QPalette palette = widget.palette();
     palette.setColor(QPalette::Window, kGrey);
+    palette.setColor(QPalette::WindowText, TextColourOn(kGrey));
+    if (qobject_cast<QMenuBar*>(&widget) != nullptr) {
+        palette.setColor(QPalette::Button, kGrey);
+        palette.setColor(QPalette::ButtonText, TextColourOn(kGrey));
+    }
     widget.setPalette(palette);
     widget.setAutoFillBackground(true);
 }
@@ -78,10 +98,12 @@ QtMainWindow::QtMainWindow(const std::string& programName, const std::string& de
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
-    PaintGrey(*this);
 
     BuildControls();
     BuildMenu();
+    // A GTK desktop in a high-contrast theme says so by its theme's name; others tell through the
+    // desktop portal, once the bus answers.
+    UseDesktopColours(qEnvironmentVariable("GTK_THEME").contains(QStringLiteral("HighContrast")));
     setCentralWidget(m_client);
     // Inside the window, not in a desktop-wide menu bar, so the client area keeps its size.
     menuBar()->setNativeMenuBar(false);
@@ -107,6 +129,18 @@ void QtMainWindow::BringToFront() {
     showNormal();
     raise();
     activateWindow();
+}
+
+// The list and the path box draw on the theme's own colours, which already read together.
+void QtMainWindow::UseDesktopColours(bool highContrast) {
+    for (QWidget* widget : {static_cast<QWidget*>(this), static_cast<QWidget*>(m_label1),
+                            static_cast<QWidget*>(m_label2), static_cast<QWidget*>(menuBar())}) {
+        widget->setPalette(QPalette());
+        widget->setAutoFillBackground(true);
+        if (!highContrast) {
+            PaintGrey(*widget);
+        }
+    }
 }
 
 void QtMainWindow::SetCommandHandler(std::function<void(Command)> handler) {
@@ -135,7 +169,6 @@ void QtMainWindow::BuildControls() {
     m_label2->setAccessibleName(QStringLiteral("Footer"));
     m_label2->setGeometry(kFooterRect);
     m_label2->setToolTip(windowTitle() + QStringLiteral(" reads your book aloud"));
-    PaintGrey(*m_label2);
 
     m_label1->setObjectName(QStringLiteral("Label1"));
     m_label1->setAccessibleName(QStringLiteral("Book title"));
@@ -149,7 +182,6 @@ void QtMainWindow::BuildControls() {
     titleFont.setPointSize(18);
     titleFont.setWeight(QFont::Bold);
     m_label1->setFont(titleFont);
-    PaintGrey(*m_label1);
 
     QWidget::setTabOrder(m_list1, m_txtSource);
     m_list1->setFocus();

@@ -46,6 +46,10 @@ class QtMainWindow : public QMainWindow {
     void ShowOnScreen();
     // Brings the window up, out of the taskbar if need be, in front of the others.
     void BringToFront();
+    // The window's own grey behind the title and the menu bar, with text in a colour that reads
+    // on it whatever the theme; or, where the desktop asks for high contrast, the desktop's own
+    // colours throughout.
+    void UseDesktopColours(bool highContrast);
 
     BookList& bookList() { return m_bookList; }
     TextBox& pathBox() { return m_pathBox; }

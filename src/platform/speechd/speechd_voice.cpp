@@ -5,10 +5,12 @@
 #include <cstdlib>
 #include <map>
 #include <memory>
+#include <stop_token>
 #include <utility>
 
 #include "platform/speechd/speech_watchdog.h"
 #include "platform/text/ascii.h"
+#include "platform/text/words.h"
 #include "platform/voice_failure.h"
 
 namespace orlavo {
@@ -56,6 +58,55 @@ void OnMessageEvent(std::size_t messageId, std::size_t clientId, SPDNotification
     } else {
         found->second->Finished(messageId);
     }
+}
+
+void OnIndexMark(std::size_t messageId, std::size_t clientId, SPDNotificationType,
+                 char* indexMark) {
+    Listeners& listeners = TheListeners();
+    std::lock_guard lock(listeners.mutex);
+    if (const auto found = listeners.voices.find(clientId);
+        found != listeners.voices.end() && indexMark != nullptr) {
+        found->second->Marked(messageId, indexMark);
+    }
+}
+
+// Text as it goes in SSML: the three characters markup gives a meaning, and the control
+// characters XML forbids, which a book has none of that matter.
+void AppendEscaped(std::string& ssml, std::string_view text) {
+    for (const char c : text) {
+        switch (c) {
+            case '&':
+                ssml += "&amp;";
+                break;
+            case '<':
+                ssml += "&lt;";
+                break;
+            case '>':
+                ssml += "&gt;";
+                break;
+            default:
+                ssml += static_cast<unsigned char>(c) < 0x20 && c != '\t' ? ' ' : c;
+        }
+    }
+}
+
+// The text as SSML, with, when `marked`, a mark before each word named by the byte it begins at.
+// espeak-ng drops a mark that stands between a full stop and the capital of the next sentence
+// ("one. <mark/>Two"), which would leave the first word of every sentence unmarked; a word joiner
+// before the mark, a character that is neither seen nor heard, keeps it and changes no timing.
+std::string AsSsml(std::string_view text, bool marked) {
+    std::string ssml = "<speak>";
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t word = marked ? words::NextStart(text, at) : text.size();
+        AppendEscaped(ssml, text.substr(at, word - at));
+        if (word == text.size()) {
+            break;
+        }
+        ssml += "\u2060<mark name=\"" + std::to_string(word) + "\"/>";
+        at = words::End(text, word);
+        AppendEscaped(ssml, text.substr(word, at - word));
+    }
+    return ssml + "</speak>";
 }
 
 RuntimeError Failure(const std::string& message) {
@@ -119,10 +170,12 @@ void SpeechDispatcherVoice::Connect() {
         connection->callback_begin = OnMessageEvent;
         connection->callback_end = OnMessageEvent;
         connection->callback_cancel = OnMessageEvent;
+        connection->callback_im = OnIndexMark;
         return spd_set_notification_on(connection, SPD_BEGIN) != 0 ||
                spd_set_notification_on(connection, SPD_END) != 0 ||
                spd_set_notification_on(connection, SPD_CANCEL) != 0 ||
-               spd_set_data_mode(connection, SPD_DATA_TEXT) != 0;
+               spd_set_notification_on(connection, SPD_INDEX_MARKS) != 0 ||
+               spd_set_data_mode(connection, SPD_DATA_SSML) != 0;
     });
     if (refused) {
         throw Failure(speechd_failures::kStoppedAnswering);
@@ -179,10 +232,11 @@ void SpeechDispatcherVoice::SetLanguage(std::string_view language) {
     m_language = wanted;
 }
 
-void SpeechDispatcherVoice::Speak(std::string text, std::string_view language) {
+Spoken SpeechDispatcherVoice::Speak(std::string text, std::string_view language,
+                                    const Listening& listening) {
     Prepare();
     if (ascii::IsAllWhitespace(text) || Silenced()) {
-        return;
+        return Spoken::kWhole;
     }
     if (m_unresponsive || m_connection->Unresponsive()) {
         throw Failure(speechd_failures::kStoppedAnswering);
@@ -196,41 +250,46 @@ void SpeechDispatcherVoice::Speak(std::string text, std::string_view language) {
         m_begun.clear();
         m_finished.clear();
         m_cancelled.clear();
+        m_marks.clear();
+        m_cut = false;
     }
+    const std::stop_callback cutting(listening.cut, [this] {
+        {
+            std::lock_guard lock(m_mutex);
+            m_cut = true;
+        }
+        m_changed.notify_all();
+    });
+    const std::string ssml = AsSsml(text, static_cast<bool>(listening.wordHeard));
     for (int interruptions = 0;; ++interruptions) {
         if (Silenced()) {
-            return;
+            return Spoken::kWhole;
         }
         // As text, the book waits behind a screen reader's messages and is cut off by them rather
         // than talking over them or holding them back; an item cut off is said again after them.
-        const int messageId = Result<int>([text](SPDConnection* connection) {
-            return spd_say(connection, SPD_TEXT, text.c_str());
+        const int messageId = Result<int>([ssml](SPDConnection* connection) {
+            return spd_say(connection, SPD_TEXT, ssml.c_str());
         });
-        const Outcome outcome = messageId < 0 ? Outcome::kRefused : AwaitEnd(messageId, text);
+        const Outcome outcome =
+            messageId < 0 ? Outcome::kRefused : AwaitEnd(messageId, text, listening);
         if (outcome == Outcome::kInterrupted && interruptions < kMostInterruptions) {
             continue;
         }
-        Conclude(outcome);
-        return;
+        return Conclude(outcome);
     }
 }
 
-void SpeechDispatcherVoice::Conclude(Outcome outcome) {
+Spoken SpeechDispatcherVoice::Conclude(Outcome outcome) {
     switch (outcome) {
         case Outcome::kHeard:
         case Outcome::kInterrupted:
-            return;
+            return Spoken::kWhole;
+        case Outcome::kCut:
+            Cancel();
+            return Spoken::kCut;
         case Outcome::kSilenced:
-            // Sent from here rather than from Silence, so that a speech-dispatcher that stops
-            // answering never holds up the thread that asked for silence. This also catches a
-            // Silence that came while the text was being sent.
-            try {
-                Result<int>([](SPDConnection* connection) { return spd_cancel(connection); });
-            } catch (const RuntimeError&) {
-                // Silence was asked for, and a speech-dispatcher that no longer answers says
-                // nothing more of ours either.
-            }
-            return;
+            Cancel();
+            return Spoken::kWhole;
         case Outcome::kRefused:
             throw Failure(ConnectionLost() ? speechd_failures::kConnectionLost
                                            : speechd_failures::kTextRefused);
@@ -240,22 +299,52 @@ void SpeechDispatcherVoice::Conclude(Outcome outcome) {
             m_unresponsive = true;
             throw Failure(speechd_failures::StoppedSpeaking(m_module));
     }
+    return Spoken::kWhole;
+}
+
+// Sent from here rather than from Silence or the cut, so that a speech-dispatcher that stops
+// answering never holds up the thread that asked for silence. This also catches a Silence that
+// came while the text was being sent.
+void SpeechDispatcherVoice::Cancel() {
+    try {
+        Result<int>([](SPDConnection* connection) { return spd_cancel(connection); });
+    } catch (const RuntimeError&) {
+        // Silence was asked for, and a speech-dispatcher that no longer answers says nothing more
+        // of ours either.
+    }
 }
 
 // Waits for the end of the message, asking speech-dispatcher every kProbeInterval whether it still
 // answers and which synthesizer it speaks with, for the watchdog to look at. Before the text
 // begins it may wait behind another program's long speech, which is no fault.
 SpeechDispatcherVoice::Outcome SpeechDispatcherVoice::AwaitEnd(int messageId,
-                                                               const std::string& text) {
+                                                               const std::string& text,
+                                                               const Listening& listening) {
     const auto id = static_cast<std::size_t>(messageId);
     SpeechWatchdog watchdog(m_connection->Peer(), text, m_rate);
     bool begun = false;
     SteadyClock::time_point nextProbe = SteadyClock::now() + kProbeInterval;
     std::unique_lock lock(m_mutex);
+    // The words reached so far, told on this thread with the lock let go.
+    const auto tellWords = [&] {
+        while (!m_marks.empty()) {
+            const auto [message, begin] = m_marks.front();
+            m_marks.pop_front();
+            if (message == id && begin < text.size() && listening.wordHeard) {
+                lock.unlock();
+                listening.wordHeard(begin, words::End(text, begin));
+                lock.lock();
+            }
+        }
+    };
     while (!m_finished.contains(id)) {
+        tellWords();
         // Our own silence first: the cancel it brings is final, never an interruption.
         if (m_silenced) {
             return Outcome::kSilenced;
+        }
+        if (m_cut) {
+            return Outcome::kCut;
         }
         if (m_cancelled.contains(id)) {
             return Outcome::kInterrupted;
@@ -292,6 +381,7 @@ SpeechDispatcherVoice::Outcome SpeechDispatcherVoice::AwaitEnd(int messageId,
         }
         m_changed.wait_until(lock, wake);
     }
+    tellWords();
     return Outcome::kHeard;
 }
 
@@ -324,6 +414,19 @@ void SpeechDispatcherVoice::Finished(std::size_t messageId) {
     m_changed.notify_all();
 }
 
+void SpeechDispatcherVoice::Marked(std::size_t messageId, const char* mark) {
+    char* end = nullptr;
+    const unsigned long long begin = std::strtoull(mark, &end, 10);
+    if (end == mark || *end != '\0') {
+        return;  // not one of ours
+    }
+    {
+        std::lock_guard lock(m_mutex);
+        m_marks.emplace_back(messageId, static_cast<std::size_t>(begin));
+    }
+    m_changed.notify_all();
+}
+
 void SpeechDispatcherVoice::Cancelled(std::size_t messageId) {
     {
         std::lock_guard lock(m_mutex);
@@ -347,11 +450,7 @@ void SpeechDispatcherVoice::Close() {
     }
     // What the program was saying stops with it, rather than running on after it.
     if (!ConnectionLost() && !m_unresponsive && !m_connection->Unresponsive()) {
-        try {
-            Result<int>([](SPDConnection* connection) { return spd_cancel(connection); });
-        } catch (const RuntimeError&) {
-            // Nothing more can be said to it.
-        }
+        Cancel();
     }
     m_connection.reset();
 }

@@ -2,11 +2,13 @@
 
 #include <condition_variable>
 #include <cstddef>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/speechd/speechd_connection.h"
 #include "platform/voice.h"
@@ -24,7 +26,9 @@ class SpeechDispatcherConnection;
 //
 // The book's items go in as text, the priority below a screen reader's messages: a message that
 // comes while an item is spoken or waits cuts the item off, and the item is said again after it,
-// so the person hears the screen reader alone and then the whole item.
+// so the person hears the screen reader alone and then the whole item. They go in as SSML with an
+// index mark before each word, which synthesizers that report marks (espeak-ng's module) say back
+// as each word is heard; the others (Flite, generic modules) say nothing, and no word is told.
 //
 // No request waits on speech-dispatcher for ever (SpeechDispatcherConnection bounds each one), and
 // while a text waits or is spoken speech-dispatcher is asked every few seconds whether it still
@@ -55,29 +59,32 @@ class SpeechDispatcherVoice : public Voice {
     // Throws RuntimeError(kSpeechFailed) when the connection is lost, speech-dispatcher stops
     // answering, or its synthesizer stopped or ended; the voice is of no further use then. Text
     // another program's message cuts off is sent again, up to a bound past which it counts as
-    // spoken.
-    void Speak(std::string text, std::string_view language) override;
+    // spoken. A cut cancels the text and leaves the voice ready for the next.
+    Spoken Speak(std::string text, std::string_view language, const Listening& listening) override;
     // Never waits for speech-dispatcher: the Speak under way cancels its text. For good: every
     // later Speak returns at once without sending anything, so nothing is heard once the program
     // has asked for silence, even from an item it was about to send.
     void Silence() override;
 
-    // Called by speech-dispatcher's event thread when a message began, ended or was cancelled.
+    // Called by speech-dispatcher's event thread when a message began, ended or was cancelled,
+    // or reached one of its index marks.
     void Begun(std::size_t messageId);
     void Finished(std::size_t messageId);
     void Cancelled(std::size_t messageId);
+    void Marked(std::size_t messageId, const char* mark);
 
   private:
-    enum class Outcome { kHeard, kInterrupted, kSilenced, kRefused, kLost, kOverdue };
+    enum class Outcome { kHeard, kInterrupted, kCut, kSilenced, kRefused, kLost, kOverdue };
 
     void Connect();
     template <typename T, typename Request>
     T Result(Request request);
     void UseModule();
     void SetLanguage(std::string_view language);
-    Outcome AwaitEnd(int messageId, const std::string& text);
+    Outcome AwaitEnd(int messageId, const std::string& text, const Listening& listening);
     // Returns or throws as the text's last outcome asks.
-    void Conclude(Outcome outcome);
+    Spoken Conclude(Outcome outcome);
+    void Cancel();
     bool ConnectionLost() const;
     bool Silenced();
     void Close();
@@ -97,6 +104,9 @@ class SpeechDispatcherVoice : public Voice {
     std::set<std::size_t> m_begun;
     std::set<std::size_t> m_finished;
     std::set<std::size_t> m_cancelled;
+    // The marks reached, as (message, byte offset of the word) in the order they came.
+    std::deque<std::pair<std::size_t, std::size_t>> m_marks;
+    bool m_cut = false;  // the text under way was cut
     bool m_silenced = false;
 };
 

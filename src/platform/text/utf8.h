@@ -59,24 +59,38 @@ inline std::size_t SequenceLength(std::string_view text) {
     return length;
 }
 
+// The character at the start of `text` (not empty): its code point and its length in bytes, or
+// length 0 when SequenceLength finds no well-formed character there.
+struct Character {
+    char32_t code = 0;
+    std::size_t length = 0;
+};
+inline Character First(std::string_view text) {
+    const std::size_t length = SequenceLength(text);
+    if (length == 0) {
+        return {};
+    }
+    const auto lead = static_cast<unsigned char>(text[0]);
+    char32_t code = length == 1 ? lead : lead & (0x7F >> length);
+    for (std::size_t k = 1; k < length; ++k) {
+        code = (code << 6) | (static_cast<unsigned char>(text[k]) & 0x3F);
+    }
+    return {code, length};
+}
+
 // Calls `visit` with the code point of each well-formed character; every other byte is passed
 // over.
 template <typename Visit>
 void ForEachCodePoint(std::string_view text, Visit&& visit) {
     std::size_t i = 0;
     while (i < text.size()) {
-        const std::size_t length = SequenceLength(text.substr(i));
-        if (length == 0) {
+        const Character character = First(text.substr(i));
+        if (character.length == 0) {
             ++i;
             continue;
         }
-        const auto lead = static_cast<unsigned char>(text[i]);
-        char32_t code = length == 1 ? lead : lead & (0x7F >> length);
-        for (std::size_t k = 1; k < length; ++k) {
-            code = (code << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-        }
-        visit(code);
-        i += length;
+        visit(character.code);
+        i += character.length;
     }
 }
 

@@ -1,8 +1,10 @@
 #include "platform/voice/espeak_pulse_voice.h"
 
+#include <stop_token>
 #include <utility>
 
 #include "platform/runtime_error.h"
+#include "platform/voice/silence_trimmer.h"
 
 namespace orlavo {
 
@@ -10,7 +12,6 @@ EspeakPulseVoice::EspeakPulseVoice(const LocaleSettings& locale, const std::stri
                                    const EspeakVoiceParameters& parameters,
                                    const StreamVolume* volume)
     : m_output(m_synthesizer.sampleRate(), programName, volume),
-      m_trimmer(m_output, m_synthesizer.sampleRate()),
       m_languages(m_synthesizer.Languages()),
       m_desktopLanguage(LanguageForLocale(locale, m_languages)) {
     m_synthesizer.SetParameters(parameters);
@@ -18,7 +19,8 @@ EspeakPulseVoice::EspeakPulseVoice(const LocaleSettings& locale, const std::stri
     m_currentLanguage = m_desktopLanguage;
 }
 
-void EspeakPulseVoice::Speak(std::string text, std::string_view language) {
+Spoken EspeakPulseVoice::Speak(std::string text, std::string_view language,
+                               const Listening& listening) {
     std::string wanted = language.empty() ? std::string() : EngineLanguage(language, m_languages);
     if (wanted.empty()) {
         wanted = m_desktopLanguage;
@@ -34,7 +36,16 @@ void EspeakPulseVoice::Speak(std::string text, std::string_view language) {
         }
         m_currentLanguage = std::move(wanted);
     }
-    m_synthesizer.Synthesize(std::move(text), m_trimmer);
+    m_output.NextUtterance();
+    // From the thread that cuts: the sound server drops what it holds at once.
+    const std::stop_callback cutting(listening.cut, [this] { m_output.CutUtterance(); });
+    SilenceTrimmer trimmer(m_output, m_synthesizer.sampleRate());
+    try {
+        m_synthesizer.Synthesize(std::move(text), trimmer, listening.wordHeard);
+    } catch (const SpeechCut&) {
+        return Spoken::kCut;
+    }
+    return Spoken::kWhole;
 }
 
 void EspeakPulseVoice::Silence() {

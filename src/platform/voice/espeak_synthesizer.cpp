@@ -4,12 +4,17 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstring>
 #include <exception>
+#include <optional>
+#include <span>
+#include <utility>
 
 #include "platform/runtime_error.h"
 #include "platform/text/ascii.h"
 #include "platform/text/utf8.h"
+#include "platform/text/words.h"
 
 namespace orlavo {
 
@@ -47,20 +52,101 @@ void MakePlain(std::string& text) {
     }
 }
 
+// Finds, from the engine's word events, the words of the text being spoken. The engine counts
+// characters from 1, and within a clause in 11 bits: a word 2048 characters or more into a long
+// clause comes back that much short, which shows as a count that falls far behind the last one.
+// Where an event points between words (at a dash the engine passed over), the word is the next
+// one.
+class WordFinder {
+  public:
+    explicit WordFinder(std::string_view text) : m_text(text) {}
+
+    std::optional<std::pair<std::size_t, std::size_t>> Find(int position, int length) {
+        if (position < 1) {
+            return std::nullopt;
+        }
+        auto character = static_cast<std::size_t>(position - 1);
+        while (character + kClauseWrap / 2 < m_lastCharacter) {
+            character += kClauseWrap;
+        }
+        if (character < m_character) {
+            m_character = m_byte = 0;
+        }
+        for (; m_character < character && m_byte < m_text.size(); ++m_character) {
+            m_byte += std::max<std::size_t>(1, utf8::SequenceLength(m_text.substr(m_byte)));
+        }
+        const std::size_t begin = words::NextStart(m_text, m_byte);
+        if (begin >= m_text.size()) {
+            return std::nullopt;
+        }
+        m_lastCharacter = character;
+        std::size_t end = words::End(m_text, begin);
+        if (length > 0) {
+            const std::string_view word = m_text.substr(begin, end - begin);
+            end = begin + utf8::CutAfterCharacters(word, static_cast<std::size_t>(length));
+        }
+        return std::pair(begin, end);
+    }
+
+  private:
+    static constexpr std::size_t kClauseWrap = 2048;
+
+    std::string_view m_text;
+    std::size_t m_character = 0;  // where m_byte is, in characters
+    std::size_t m_byte = 0;
+    std::size_t m_lastCharacter = 0;
+};
+
 // What one Synthesize call hands to the engine's callback through the events' user data.
 struct Delivery {
     PcmSink* sink;
-    std::exception_ptr error;
+    const EspeakSynthesizer::WordHeard* wordHeard;
+    WordFinder words;
+    int sampleRate;
+    std::int64_t delivered = 0;  // samples before this call's
+    std::exception_ptr error = nullptr;
 };
 
+// The samples go to the sink with a cue at the first sample of each word.
+void Deliver(Delivery& delivery, std::span<const std::int16_t> samples,
+             const espeak_EVENT* events) {
+    std::size_t written = 0;
+    for (const espeak_EVENT* event = events;
+         event != nullptr && event->type != espeakEVENT_LIST_TERMINATED; ++event) {
+        if (event->type != espeakEVENT_WORD || !*delivery.wordHeard) {
+            continue;
+        }
+        const auto word = delivery.words.Find(event->text_position, event->length);
+        if (!word) {
+            continue;
+        }
+        const std::int64_t at =
+            std::int64_t{event->audio_position} * delivery.sampleRate / 1000 - delivery.delivered;
+        const auto split = static_cast<std::size_t>(std::clamp<std::int64_t>(
+            at, static_cast<std::int64_t>(written), static_cast<std::int64_t>(samples.size())));
+        if (split > written) {
+            delivery.sink->Write(samples.subspan(written, split - written));
+            written = split;
+        }
+        const EspeakSynthesizer::WordHeard& heard = *delivery.wordHeard;
+        delivery.sink->Cue([&heard, word = *word] { heard(word.first, word.second); });
+    }
+    if (written < samples.size()) {
+        delivery.sink->Write(samples.subspan(written));
+    }
+    delivery.delivered += static_cast<std::int64_t>(samples.size());
+}
+
 int DeliverSamples(short* samples, int count, espeak_EVENT* events) {
-    auto* delivery = static_cast<Delivery*>(events->user_data);
-    if (delivery == nullptr || samples == nullptr || count <= 0) {
+    auto* delivery = events != nullptr ? static_cast<Delivery*>(events->user_data) : nullptr;
+    if (delivery == nullptr) {
         return 0;
     }
     try {
-        delivery->sink->Write(
-            std::span<const std::int16_t>(samples, static_cast<std::size_t>(count)));
+        Deliver(*delivery,
+                std::span<const std::int16_t>(
+                    samples, samples != nullptr && count > 0 ? static_cast<std::size_t>(count) : 0),
+                events);
         return 0;
     } catch (...) {
         // Exceptions must not unwind through the engine: stop it and rethrow afterwards.
@@ -124,12 +210,12 @@ void EspeakSynthesizer::SelectLanguage(const std::string& language) {
     }
 }
 
-void EspeakSynthesizer::Synthesize(std::string plain, PcmSink& sink) {
+void EspeakSynthesizer::Synthesize(std::string plain, PcmSink& sink, const WordHeard& wordHeard) {
     MakePlain(plain);
     if (ascii::IsAllWhitespace(plain)) {
         return;
     }
-    Delivery delivery{&sink, nullptr};
+    Delivery delivery{&sink, &wordHeard, WordFinder(plain), m_sampleRate};
     const espeak_ng_STATUS status = espeak_ng_Synthesize(
         plain.c_str(), plain.size() + 1, 0, POS_CHARACTER, 0, espeakCHARS_UTF8, nullptr, &delivery);
     if (delivery.error) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,7 +20,8 @@ class EspeakSynthesizer {
     // Throws RuntimeError(kSpeechFailed) when the engine or its data cannot be loaded.
     EspeakSynthesizer();
     // espeak-ng 1.51 hangs when its terminate call is made a second time in a process, so the
-    // engine's memory is left to the end of the process; the program creates one voice per run.
+    // engine's memory is left to the end of the process; a synthesiser made again after a failure
+    // initialises the same engine once more, which it allows.
     ~EspeakSynthesizer() = default;
     EspeakSynthesizer(const EspeakSynthesizer&) = delete;
     EspeakSynthesizer& operator=(const EspeakSynthesizer&) = delete;
@@ -32,10 +35,14 @@ class EspeakSynthesizer {
     void SetParameters(const EspeakVoiceParameters& parameters) { m_parameters = parameters; }
     int sampleRate() const { return m_sampleRate; }
 
+    // The bytes [begin, end) of the text that hold a word.
+    using WordHeard = std::function<void(std::size_t begin, std::size_t end)>;
+
     // Speaks the text as plain text (never markup or phoneme codes) into the sink and finishes
     // the sink. Blank text is not handed to the engine at all and leaves the sink untouched.
-    // An exception thrown by the sink stops synthesis and comes out of this call.
-    void Synthesize(std::string text, PcmSink& sink);
+    // An exception thrown by the sink stops synthesis and comes out of this call. `wordHeard`,
+    // when given, is cued in the sink at the first sample of each word the engine says.
+    void Synthesize(std::string text, PcmSink& sink, const WordHeard& wordHeard = {});
 
   private:
     int m_sampleRate = 0;

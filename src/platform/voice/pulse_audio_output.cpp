@@ -3,11 +3,13 @@
 #include <pulse/context.h>
 #include <pulse/error.h>
 #include <pulse/mainloop.h>
+#include <pulse/operation.h>
 #include <pulse/stream.h>
 
 #include <algorithm>
 #include <chrono>
 #include <climits>
+#include <utility>
 
 #include "platform/voice_failure.h"
 
@@ -105,11 +107,15 @@ void PulseAudioOutput::Connect() {
     RunUntil([this] { return pa_stream_get_state(m_stream) == PA_STREAM_READY; }, kPatience,
              CannotConnect);
     m_samplesSinceFinish = 0;
+    AskForTiming();
 }
 
 void PulseAudioOutput::Write(std::span<const std::int16_t> samples) {
     if (m_cancelled) {
         Fail(kSpeechCutOff);
+    }
+    if (m_cut) {
+        DropUtterance();
     }
     if (m_stream != nullptr && m_samplesSinceFinish == 0) {
         // Between items nobody listens to the connection: a server that restarted meanwhile is
@@ -129,6 +135,7 @@ void PulseAudioOutput::Write(std::span<const std::int16_t> samples) {
         } else {
             pa_operation_unref(resume);
             m_paused = false;
+            AskForTiming();
         }
     }
     if (m_stream == nullptr) {
@@ -163,12 +170,23 @@ void PulseAudioOutput::Write(std::span<const std::int16_t> samples) {
     }
 }
 
+void PulseAudioOutput::Cue(std::function<void()> reached) {
+    m_cues.emplace_back(m_samplesSinceFinish, std::move(reached));
+}
+
 void PulseAudioOutput::Finish() {
     if (m_cancelled) {
         Fail(kSpeechCutOff);
     }
+    if (m_cut) {
+        DropUtterance();
+    }
     if (m_stream == nullptr) {
-        return;  // nothing was played since the last failure
+        // Nothing was played since the last failure: whatever was cued has been heard.
+        for (; !m_cues.empty(); m_cues.pop_front()) {
+            m_cues.front().second();
+        }
+        return;
     }
     // The drain may take as long as the audio still buffered lasts; everything written since the
     // last drain is an upper bound when the server has not told us its latency yet.
@@ -181,21 +199,24 @@ void PulseAudioOutput::Finish() {
     }
     m_drained = false;
     m_drainSucceeded = false;
-    pa_operation* drain = pa_stream_drain(
+    m_draining = pa_stream_drain(
         m_stream,
         [](pa_stream*, int success, void* output) {
             static_cast<PulseAudioOutput*>(output)->m_drained = true;
             static_cast<PulseAudioOutput*>(output)->m_drainSucceeded = success != 0;
         },
         this);
-    if (drain == nullptr) {
+    if (m_draining == nullptr) {
         FailPlaying();
     }
-    // The context keeps the operation until it completes or the connection is dropped.
-    pa_operation_unref(drain);
     RunUntil([this] { return m_drained; }, kPatience + Microseconds(buffered), StoppedPlaying);
+    pa_operation_unref(std::exchange(m_draining, nullptr));
     if (!m_drainSucceeded) {
         FailPlaying();
+    }
+    // All of it has been heard, the end included.
+    for (; !m_cues.empty(); m_cues.pop_front()) {
+        m_cues.front().second();
     }
     m_samplesSinceFinish = 0;
     Pause();
@@ -223,6 +244,92 @@ void PulseAudioOutput::Cancel() {
     pa_mainloop_wakeup(m_mainloop);
 }
 
+void PulseAudioOutput::NextUtterance() {
+    m_cut = false;
+    m_cues.clear();
+}
+
+void PulseAudioOutput::CutUtterance() {
+    m_cut = true;
+    pa_mainloop_wakeup(m_mainloop);
+}
+
+// The server is asked where playback is as soon as the stream plays again: until it answers, a
+// position worked out from before the pause could reach a cue before its sound is heard.
+void PulseAudioOutput::AskForTiming() {
+    m_timingKnown = false;
+    pa_operation* asking = pa_stream_update_timing_info(
+        m_stream,
+        [](pa_stream*, int success, void* output) {
+            static_cast<PulseAudioOutput*>(output)->m_timingKnown = success != 0;
+        },
+        this);
+    if (asking != nullptr) {
+        pa_operation_unref(asking);
+    }
+}
+
+std::optional<std::int64_t> PulseAudioOutput::Played() const {
+    pa_usec_t latency = 0;
+    int negative = 0;
+    if (m_stream == nullptr || !m_timingKnown ||
+        pa_stream_get_latency(m_stream, &latency, &negative) < 0) {
+        return std::nullopt;
+    }
+    // A negative latency means the server has played past what was written: it ran dry.
+    const auto waiting =
+        negative != 0 ? 0 : static_cast<std::int64_t>(latency * m_sampleRate / 1000000);
+    return m_samplesSinceFinish - waiting;
+}
+
+Microseconds PulseAudioOutput::ReachCues(Microseconds limit) {
+    const std::optional<std::int64_t> played = Played();
+    if (!played) {
+        // The server's answer wakes the loop; this only bounds a lost one.
+        return m_cues.empty() ? limit : std::min(limit, Microseconds(10000));
+    }
+    // A cue is reached once the sample after it is at the speaker.
+    while (!m_cues.empty() && m_cues.front().first < *played) {
+        const std::function<void()> reached = std::move(m_cues.front().second);
+        m_cues.pop_front();
+        reached();
+    }
+    if (m_cues.empty()) {
+        return limit;
+    }
+    const std::int64_t ahead = m_cues.front().first - *played + 1;
+    return std::clamp(Microseconds(ahead * 1000000 / m_sampleRate), Microseconds(1000), limit);
+}
+
+// Quiet at once: the server drops what it holds of the stream and pauses it; the connection stays
+// for the next utterance, whose Write plays it again.
+void PulseAudioOutput::DropUtterance() {
+    m_cues.clear();
+    if (m_draining != nullptr) {
+        pa_operation_cancel(m_draining);
+        pa_operation_unref(std::exchange(m_draining, nullptr));
+    }
+    if (m_stream != nullptr) {
+        pa_operation* pause = pa_stream_cork(m_stream, 1, nullptr, nullptr);
+        pa_operation* drop = pa_stream_flush(m_stream, nullptr, nullptr);
+        for (pa_operation* operation : {pause, drop}) {
+            if (operation != nullptr) {
+                pa_operation_unref(operation);
+            }
+        }
+        if (pause == nullptr || drop == nullptr) {
+            Disconnect();
+        } else {
+            m_paused = true;
+            for (int pass = 0; pass < 4 && pa_mainloop_iterate(m_mainloop, 0, nullptr) > 0;
+                 ++pass) {
+            }
+        }
+    }
+    m_samplesSinceFinish = 0;
+    throw SpeechCut();
+}
+
 // Runs the main loop, asleep in poll between events, until `done` holds. Gives up when the server
 // drops the connection or the stream (`describe` words that for the person), when the server
 // does nothing at all for `limit`, when the output device stays suspended for kPatience, or when
@@ -240,9 +347,13 @@ void PulseAudioOutput::RunUntil(const std::function<bool()>& done, Microseconds 
         if (m_cancelled) {
             Fail(kSpeechCutOff);
         }
+        if (m_cut) {
+            DropUtterance();
+        }
         if (const Breakage breakage = Broken(); breakage.error != PA_OK) {
             Fail(describe(breakage.error, breakage.streamOnly));
         }
+        const Microseconds nextCue = ReachCues(kPatience);
         if (done()) {
             return;
         }
@@ -261,8 +372,8 @@ void PulseAudioOutput::RunUntil(const std::function<bool()>& done, Microseconds 
         if (left <= 0) {
             Fail(waitingForDevice ? kOutputDeviceUnavailable : kSoundServerNotResponding);
         }
-        if (pa_mainloop_prepare(m_mainloop,
-                                static_cast<int>(std::min<decltype(left)>(left, INT_MAX))) < 0 ||
+        if (pa_mainloop_prepare(m_mainloop, static_cast<int>(std::min<decltype(left)>(
+                                                {left, nextCue.count(), INT_MAX}))) < 0 ||
             pa_mainloop_poll(m_mainloop) < 0 || pa_mainloop_dispatch(m_mainloop) < 0) {
             Fail(describe(PA_ERR_INTERNAL, false));
         }
@@ -297,6 +408,11 @@ void PulseAudioOutput::FailPlaying() {
 // Dropping the stream makes the server discard what it still held of it, so whatever stops
 // playback here also stops the sound at once.
 void PulseAudioOutput::Disconnect() {
+    m_cues.clear();
+    if (m_draining != nullptr) {
+        pa_operation_cancel(m_draining);
+        pa_operation_unref(std::exchange(m_draining, nullptr));
+    }
     if (m_stream != nullptr) {
         pa_stream_disconnect(m_stream);
         pa_stream_unref(m_stream);

@@ -3,7 +3,9 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -13,17 +15,20 @@
 
 struct pa_context;
 struct pa_mainloop;
+struct pa_operation;
 struct pa_stream;
 
 namespace orlavo {
 
 // Plays speech through the PulseAudio (or PipeWire-Pulse) sound server as it is synthesised.
 // Finish returns once the server has played everything, and pauses the stream until the next
-// Write, so that the sound device may sleep while nothing is read. No call waits on the server for
-// ever: a server that stops answering, or an output device that stays suspended, is given up after
-// a few seconds. Every failure is a RuntimeError(kAudioFailed) saying what went wrong in plain
-// words; after one, the next Write connects again, so a sound server started or restarted later
-// is picked up. Use it on one thread; only Cancel may come from another.
+// Write, so that the sound device may sleep while nothing is read. A cue is reached when the
+// sample after it is at the speaker, as the server reports its playback: the synthesiser runs
+// ahead of what is heard by the server's buffer and the device's latency. No call waits on the
+// server for ever: a server that stops answering, or an output device that stays suspended, is
+// given up after a few seconds. Every failure is a RuntimeError(kAudioFailed) saying what went
+// wrong in plain words; after one, the next Write connects again, so a sound server started or
+// restarted later is picked up. Use it on one thread; only Cancel may come from another.
 class PulseAudioOutput : public PcmSink {
   public:
     // Connects at once, so a missing sound server is reported when the voice is created.
@@ -35,9 +40,17 @@ class PulseAudioOutput : public PcmSink {
     PulseAudioOutput& operator=(const PulseAudioOutput&) = delete;
 
     void Write(std::span<const std::int16_t> samples) override;
+    void Cue(std::function<void()> reached) override;
     void Finish() override;
     // Silences the speaker at once; every Write and Finish from then on fails.
     void Cancel() override;
+    // From any thread: drops what the server still holds of the utterance under way, so it falls
+    // silent at once, and ends the Write or Finish under way with SpeechCut, as every later one
+    // until NextUtterance. The connection stays, for the next utterance.
+    void CutUtterance();
+    // On the writing thread, before an utterance: forgets an earlier CutUtterance, and the cues
+    // of an utterance that failed before it finished.
+    void NextUtterance();
 
   private:
     // How the connection broke: the server's error, and whether the server still answers and
@@ -50,6 +63,12 @@ class PulseAudioOutput : public PcmSink {
 
     void Connect();
     void Pause();
+    // Samples of this utterance already at the speaker; nothing while the server has not said.
+    std::optional<std::int64_t> Played() const;
+    // Calls the cues reached; returns how long until the next one is due, at most `limit`.
+    std::chrono::microseconds ReachCues(std::chrono::microseconds limit);
+    void AskForTiming();
+    [[noreturn]] void DropUtterance();
     void RunUntil(const std::function<bool()>& done, std::chrono::microseconds limit,
                   Describe describe);
     Breakage Broken() const;
@@ -68,7 +87,12 @@ class PulseAudioOutput : public PcmSink {
     bool m_drained = false;
     bool m_drainSucceeded = false;
     bool m_paused = false;
+    pa_operation* m_draining = nullptr;
+    // Whether the server told where playback is since the stream last resumed.
+    bool m_timingKnown = false;
+    std::deque<std::pair<std::int64_t, std::function<void()>>> m_cues;  // by sample
     std::atomic<bool> m_cancelled = false;
+    std::atomic<bool> m_cut = false;
 };
 
 }  // namespace orlavo

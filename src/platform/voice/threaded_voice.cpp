@@ -60,11 +60,16 @@ void ThreadedVoice::Run(const Factory& makeVoice) {
             work = std::move(*m_work);
             m_work.reset();
         }
+        Listening listening{.wordHeard = {}, .cut = work.cut};
+        if (work.followed) {
+            listening.wordHeard = [this](std::size_t begin, std::size_t end) {
+                ReportWord({begin, end});
+            };
+        }
         try {
-            voice->Speak(std::move(work.text), work.language);
-            ReportDone(nullptr);
+            ReportDone(voice->Speak(std::move(work.text), work.language, listening), nullptr);
         } catch (...) {
-            ReportDone(AsRuntimeError(std::current_exception()));
+            ReportDone(Spoken::kWhole, AsRuntimeError(std::current_exception()));
         }
     }
     {
@@ -81,15 +86,27 @@ void ThreadedVoice::ReportDone(Voice* made, std::exception_ptr makeError) {
     Done();
 }
 
-void ThreadedVoice::ReportDone(std::exception_ptr error) {
+void ThreadedVoice::ReportDone(Spoken spoken, std::exception_ptr error) {
     std::lock_guard lock(m_mutex);
+    m_spoken = spoken;
     m_error = std::move(error);
     Done();
+}
+
+void ThreadedVoice::ReportWord(Word word) {
+    std::lock_guard lock(m_mutex);
+    m_heard = word;
+    WakeCaller();
 }
 
 // With m_mutex held.
 void ThreadedVoice::Done() {
     m_busy = false;
+    WakeCaller();
+}
+
+// With m_mutex held.
+void ThreadedVoice::WakeCaller() {
     if (m_waiting != nullptr) {
         m_waiting->Wake();
     }
@@ -106,7 +123,8 @@ void ThreadedVoice::Prepare() {
     }
 }
 
-void ThreadedVoice::Speak(std::string text, std::string_view language) {
+Spoken ThreadedVoice::Speak(std::string text, std::string_view language,
+                            const Listening& listening) {
     Prepare();
     std::unique_lock lock(m_mutex);
     if (m_busy) {
@@ -114,12 +132,15 @@ void ThreadedVoice::Speak(std::string text, std::string_view language) {
     }
     m_busy = true;
     m_error = nullptr;
-    m_work = Work{std::move(text), std::string(language)};
+    m_heard.reset();
+    m_work = Work{std::move(text), std::string(language), listening.cut,
+                  static_cast<bool>(listening.wordHeard)};
     m_workArrived.notify_one();
-    WaitUntilDone(lock);
+    WaitUntilDone(lock, listening.wordHeard);
     if (m_error) {
         std::rethrow_exception(std::exchange(m_error, nullptr));
     }
+    return m_spoken;
 }
 
 void ThreadedVoice::Silence() {
@@ -129,19 +150,37 @@ void ThreadedVoice::Silence() {
     }
 }
 
-void ThreadedVoice::WaitUntilDone(std::unique_lock<std::mutex>& lock) {
-    // A wait already under way (Speak from an event handled while Prepare waits) is not nested.
-    std::unique_ptr<ThreadWait> waiting =
-        m_makeWait && m_waiting == nullptr ? m_makeWait() : nullptr;
-    if (waiting) {
-        m_waiting = waiting.get();
-        lock.unlock();
-        waiting->Wait();
-        lock.lock();
-        m_waiting = nullptr;
+void ThreadedVoice::WaitUntilDone(std::unique_lock<std::mutex>& lock,
+                                  const std::function<void(std::size_t, std::size_t)>& wordHeard) {
+    for (;;) {
+        if (m_heard && wordHeard) {
+            const Word word = *std::exchange(m_heard, std::nullopt);
+            lock.unlock();
+            wordHeard(word.begin, word.end);
+            lock.lock();
+            continue;
+        }
+        if (!m_busy) {
+            return;
+        }
+        // A wait already under way (Speak from an event handled while Prepare waits) is not
+        // nested. Each wait lasts until the next word or the end.
+        std::unique_ptr<ThreadWait> waiting =
+            m_makeWait && m_waiting == nullptr ? m_makeWait() : nullptr;
+        if (waiting) {
+            m_waiting = waiting.get();
+            lock.unlock();
+            waiting->Wait();
+            lock.lock();
+            m_waiting = nullptr;
+            if (m_busy && !(m_heard && wordHeard)) {
+                // Not woken: the wait ended early because the program is quitting.
+                m_workDone.wait(lock, [this] { return !m_busy; });
+            }
+        } else {
+            m_workDone.wait(lock, [&] { return !m_busy || (m_heard && wordHeard); });
+        }
     }
-    // Also catches a wait that ended early because the program is quitting.
-    m_workDone.wait(lock, [this] { return !m_busy; });
 }
 
 }  // namespace orlavo

@@ -16,7 +16,7 @@ using Command = DBusDesktopSession::Command;
 
 struct PlayerCase {
     const char* name;
-    bool reading = false;
+    ReadingState state = ReadingState::kStopped;
     QStringList press{};       // as on the bus: Player.Play on the player, Raise on the application
     const char* set = "Rate";  // a property a client sets, to `to`
     double to = 2.0, volume = 1.0;
@@ -41,8 +41,9 @@ TEST_P(Player, SaysAnnouncesAndPassesOnWhatTheMediaControlsAsk) {
         QMetaObject::invokeMethod(adaptor, method.section('.', -1).toLatin1());
     }
     player.setProperty(c.set, c.to);
-    session.ShowReading(c.reading);
-    session.ShowItem(c.reading ? 3 : -1, c.reading ? "Emma" : "");
+    const bool reading = c.state == ReadingState::kReading;
+    session.ShowState(c.state);
+    session.ShowItem(reading ? 3 : -1, reading ? "Emma" : "");
     QCoreApplication::processEvents();  // where the commands are handed on from
     EXPECT_EQ(player.Changes().keys().join(' ').toStdString(), c.announced);
     EXPECT_EQ(player.property("PlaybackStatus").toString(), c.status);
@@ -55,13 +56,17 @@ INSTANTIATE_TEST_SUITE_P(
     MediaControls, Player,
     ::testing::Values(
         PlayerCase{.name = "ReadingWithEveryButtonPressed",
-                   .reading = true,
+                   .state = ReadingState::kReading,
                    .press = {"Player.Play", "Player.Pause", "Player.PlayPause", "Player.Stop",
                              "Raise", "Quit"},
                    .status = "Playing",
                    .announced = "Metadata PlaybackStatus",
                    .commands = {Command::kPlay, Command::kPause, Command::kPlayPause,
                                 Command::kStop, Command::kRaise, Command::kQuit}},
+        PlayerCase{.name = "Paused",
+                   .state = ReadingState::kPaused,
+                   .status = "Paused",
+                   .announced = "PlaybackStatus"},
         PlayerCase{.name = "VolumeReachesTheStream", .set = "Volume", .to = 0.5, .volume = 0.5},
         PlayerCase{.name = "VolumeAboveOneIsFull", .set = "Volume", .to = 1.7},
         PlayerCase{.name = "VolumeBelowZeroIsSilent", .set = "Volume", .to = -0.2, .volume = 0}),

@@ -1,18 +1,23 @@
-// What the Qt adapters add to Qt, offscreen: the book list, the path box, the open-file dialog and
-// work done off the window's thread.
+// What the Qt adapters add to Qt, offscreen: the book list with the word heard, the window's
+// colours, the path box, the open-file dialog and work done off the window's thread.
 // Widgets need a QApplication for the whole run, so this test brings its own main.
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenuBar>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <future>
+#include <map>
 #include <memory>
 #include <thread>
 
@@ -86,6 +91,104 @@ TEST_F(QtWindow, ALongItemIsCutAfterAWholeCharacter) {
     const QString whole(static_cast<qsizetype>(kShown), QChar(0x436));
     EXPECT_EQ(view.model()->index(0, 0).data().toString(), whole + QChar(0x2026));
     EXPECT_EQ(view.model()->index(1, 0).data().toString(), whole);
+}
+
+// The word heard shows on the highlighted row in the list's own text colour, which the rest of a
+// highlighted row never takes; the row of a line far wider than the list follows it to the end.
+TEST_F(QtWindow, TheWordHeardIsMarkedOnItsRowAndALongLinesRowFollowsIt) {
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    std::string line;
+    for (int word = 0; word < 300; ++word) {
+        line += "word" + std::to_string(word) + " ";
+    }
+    list.ReplaceItems(testing::BookOf({"short", line}));
+    list.Select(1);
+    const auto markedPixels = [this] {
+        QApplication::processEvents();
+        const QImage shot = view.viewport()->grab().toImage();
+        const QRect row = view.visualRect(view.model()->index(1, 0));
+        const QColor text = view.palette().color(QPalette::Text);
+        int count = 0;
+        for (int y = row.top(); y <= row.bottom(); ++y) {
+            for (int x = row.left(); x <= row.right(); ++x) {
+                count += shot.pixelColor(x, y) == text ? 1 : 0;
+            }
+        }
+        return count;
+    };
+    EXPECT_EQ(markedPixels(), 0);
+    for (const std::string word : {"word3", "word150", "word299"}) {
+        const std::size_t at = line.find(word + " ");
+        list.ShowHeard(1, at, at + word.size());
+        EXPECT_GT(markedPixels(), 20) << word << " is out of view";
+    }
+    list.ShowHeard(-1, 0, 0);
+    EXPECT_EQ(markedPixels(), 0);
+}
+
+// How far apart two colours are to an eye, as accessibility guidelines measure contrast.
+double Contrast(const QColor& a, const QColor& b) {
+    const auto luminance = [](const QColor& colour) {
+        const auto linear = [](double c) {
+            return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) +
+               0.0722 * linear(colour.blueF());
+    };
+    const auto [dark, light] = std::minmax(luminance(a), luminance(b));
+    return (light + 0.05) / (dark + 0.05);
+}
+
+// The contrast of the text in a part of a picture against its background: the colour most of it
+// has, against the colour that stands out most from that.
+double TextContrast(const QImage& shot, const QRect& part) {
+    std::map<QRgb, int> counts;
+    for (int y = part.top(); y <= part.bottom(); ++y) {
+        for (int x = part.left(); x <= part.right(); ++x) {
+            ++counts[shot.pixel(x, y)];
+        }
+    }
+    const QColor background(
+        std::max_element(counts.begin(), counts.end(), [](const auto& a, const auto& b) {
+            return a.second < b.second;
+        })->first);
+    double most = 1;
+    for (const auto& [pixel, count] : counts) {
+        most = std::max(most, Contrast(QColor(pixel), background));
+    }
+    return most;
+}
+
+// The title and the menu bar on the window's grey read at 4.5 to 1 or more in a dark theme, whose
+// own text is light; in high contrast the desktop's colours are used instead of the grey.
+TEST(QtWindowColours, TextReadsOnTheGreyInADarkThemeAndHighContrastTakesTheDesktops) {
+    const QPalette before = QApplication::palette();
+    QPalette dark(QColor(0x35, 0x35, 0x35), QColor(0x24, 0x24, 0x24));
+    dark.setColor(QPalette::WindowText, Qt::white);
+    dark.setColor(QPalette::ButtonText, Qt::white);
+    dark.setColor(QPalette::Text, Qt::white);
+    QApplication::setPalette(dark);
+    {
+        QtMainWindow window("Orlavo", "io.github.orlavo.Orlavo");
+        window.titleLabel().SetCaption("Emma");
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        auto* title = window.findChild<QLabel*>(QStringLiteral("Label1"));
+        // Inside their borders, which the style may draw in any colour.
+        const QRect titleArea =
+            QRect(title->mapTo(&window, QPoint()), title->size()).adjusted(2, 2, -2, -2);
+        const QRect menuArea = window.menuBar()->geometry().adjusted(2, 2, -2, -2);
+        const QImage grey = window.grab().toImage();
+        EXPECT_GE(TextContrast(grey, titleArea), 4.5);
+        EXPECT_GE(TextContrast(grey, menuArea), 4.5);
+        window.UseDesktopColours(true);
+        const QImage desktops = window.grab().toImage();
+        EXPECT_EQ(desktops.pixelColor(titleArea.topLeft() + QPoint(2, 2)),
+                  dark.color(QPalette::Window));
+        EXPECT_GE(TextContrast(desktops, titleArea), 4.5);
+    }
+    QApplication::setPalette(before);
 }
 
 // "*.TxT" lists book files however their names are written, and a name with double quotes, which

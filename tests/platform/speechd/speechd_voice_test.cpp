@@ -43,9 +43,12 @@ struct Row {
     bool wedge = false;     // stops that child (SIGSTOP) as the text begins
     bool drop = false;      // hangs up at silentFrom instead of keeping quiet
     bool detach = false;    // listens and starts its synthesizer in a process that then ends
+    bool marks = false;     // says back the index marks of a text as it begins
+    std::optional<SteadyClock::duration> cut = std::nullopt;  // when the program cuts the text
     std::string text = "Hi.";
     const char* told = "";       // what the person is told; nothing once the text was heard
     int texts = 1, cancels = 0;  // texts queued, cancellations asked for
+    const char* words = "";      // the words the program was told it heard
 };
 
 class FakeSpeechDispatcher {
@@ -91,6 +94,7 @@ class FakeSpeechDispatcher {
   private:
     void Serve(int client) {
         std::string buffer, message;
+        std::vector<std::string> marks;
         bool inText = false, silent = false;
         std::optional<SteadyClock::time_point> begin, end;
         auto send = [&](const std::string& what) {
@@ -104,6 +108,10 @@ class FakeSpeechDispatcher {
              client >= 0 && !m_stopping && !(silent && m_script.drop);) {
             if (begin && SteadyClock::now() >= *begin) {
                 event("701", "BEGIN"), begin.reset(), end = SteadyClock::now() + m_script.speakFor;
+                for (const std::string& mark : marks) {
+                    send("700-" + message + "\r\n700-" + id + "\r\n700-" + mark +
+                         "\r\n700 INDEX MARK\r\n");
+                }
                 m_script.wedge ? kill(m_module, SIGSTOP) : 0;
             }
             if (end && SteadyClock::now() >= *end) {
@@ -121,6 +129,11 @@ class FakeSpeechDispatcher {
                 const std::string line = buffer.substr(0, eol);
                 silent = silent ||
                          (!m_script.silentFrom.empty() && line.starts_with(m_script.silentFrom));
+                for (std::size_t at = 0; inText && m_script.marks &&
+                                         (at = line.find("<mark name=\"", at)) != line.npos;) {
+                    at += 12;
+                    marks.push_back(line.substr(at, line.find('"', at) - at));
+                }
                 if (silent || (inText && line != ".")) {
                     continue;
                 }
@@ -132,7 +145,7 @@ class FakeSpeechDispatcher {
                     message = std::to_string(texts);
                     send("225-" + message + "\r\n225 OK MESSAGE QUEUED\r\n");
                 } else if (line == "speak") {
-                    inText = true, send("230 OK RECEIVING DATA\r\n");
+                    inText = true, marks.clear(), send("230 OK RECEIVING DATA\r\n");
                 } else if (line == "GET OUTPUT_MODULE") {
                     send("251-m" + id + "\r\n251 OK\r\n");
                 } else {  // its client number, for requests that want one; flite, for its list
@@ -155,6 +168,7 @@ class FakeSpeechDispatcher {
 
 struct Outcome {
     std::string told;  // empty once the text was heard
+    std::string words;
     double seconds;
     int texts, cancels;  // texts queued, cancellations asked for
     bool otherPriority;
@@ -173,18 +187,33 @@ Outcome Read(const Row& script) {
         }
         script.silence ? std::this_thread::sleep_for(*script.silence), voice.Silence() : void();
     });
-    std::string told;
+    std::string told, words;
+    std::stop_source stop;
+    std::thread cutting([&] {
+        script.cut ? std::this_thread::sleep_for(*script.cut), stop.request_stop() : false;
+    });
+    const Listening listening{.wordHeard =
+                                  [&](std::size_t begin, std::size_t end) {
+                                      words += script.text.substr(begin, end - begin) + "|";
+                                  },
+                              .cut = stop.get_token()};
     try {
-        voice.Speak(script.text, "");
-        if (script.silence) {
-            std::this_thread::sleep_for(500ms), voice.Speak("Again.", "");
+        const Spoken spoken = voice.Speak(script.text, "", listening);
+        if (script.silence || script.cut) {
+            std::this_thread::sleep_for(500ms), voice.Speak("Again.", "", {});
         }
+        told = spoken == Spoken::kCut ? "cut" : "";
     } catch (const RuntimeError& error) {
         told = error.what();
     }
     closing.join();
-    return {told, std::chrono::duration<double>(SteadyClock::now() - start).count(), daemon.texts,
-            daemon.cancels, daemon.otherPriority};
+    cutting.join();
+    return {told,
+            words,
+            std::chrono::duration<double>(SteadyClock::now() - start).count(),
+            daemon.texts,
+            daemon.cancels,
+            daemon.otherPriority};
 }
 
 // A row a line, where the formatter would put each field on a line of its own.
@@ -214,6 +243,10 @@ const Row kRows[] = {
     {.name = "HangsUp", .silentFrom = "GET OUTPUT_MODULE", .speakFor = 60s, .drop = true,
      .told = kLost},
     {.name = "HasEveryTextCutOff", .speakFor = 20ms, .interruptions = 1000, .texts = 21},
+    // Each word told as its mark is reached, markup in the text escaped.
+    {.name = "SaysBackItsMarks", .marks = true, .text = "Tom & <Jerry>, 東京", .words = "Tom|Jerry|東|京|"},
+    // A Stop cuts the text: it is cancelled, and the next one is read.
+    {.name = "CutWhileItSpeaks", .speakFor = 2s, .cut = 300ms, .told = "cut", .texts = 2, .cancels = 1},
 };
 // clang-format on
 
@@ -232,6 +265,7 @@ struct SpeechDispatcherVoiceTest : ::testing::TestWithParam<Row> {
 TEST_P(SpeechDispatcherVoiceTest, IsToldSoonAndNothingIsHeardAfterSilence) {
     const Outcome outcome = s_runs.at(GetParam().name).get();
     EXPECT_EQ(outcome.told, GetParam().told);
+    EXPECT_EQ(outcome.words, GetParam().words);
     EXPECT_LT(outcome.seconds, 9.0);
     EXPECT_EQ(outcome.texts, GetParam().texts);
     EXPECT_EQ(outcome.cancels, GetParam().cancels);

@@ -9,7 +9,8 @@
 
 namespace orlavo::testing {
 
-// A sink that keeps everything it is given, one entry per finished utterance.
+// A sink that keeps everything it is given, one entry per finished utterance; a cue is reached as
+// it comes, with the samples written before it in `current`.
 struct PcmRecorder : PcmSink {
     void Write(std::span<const std::int16_t> samples) override {
         ++writes;

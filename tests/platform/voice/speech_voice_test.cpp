@@ -12,8 +12,10 @@
 #include <cstdlib>
 #include <functional>
 #include <ostream>
+#include <span>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "pcm_recorder.h"
 #include "platform/runtime_error.h"
@@ -68,14 +70,19 @@ class SpeechOutputTest : public ::testing::Test {
         ASSERT_GT(g_serverPid, 0);
     }
 
-    // Speaks the text; returns what the person would be told, or nothing once it was heard.
-    std::string Speak(PcmSink& output, const std::string& text) {
+    // Speaks the text; returns what the person would be told, "cut", or nothing once it was
+    // heard.
+    std::string Speak(PulseAudioOutput& output, const std::string& text,
+                      const EspeakSynthesizer::WordHeard& wordHeard = {}) {
         try {
-            m_synthesizer.Synthesize(text, output);
+            output.NextUtterance();
+            m_synthesizer.Synthesize(text, output, wordHeard);
             return {};
         } catch (const RuntimeError& error) {
             EXPECT_EQ(error.number(), kAudioFailed);
             return error.what();
+        } catch (const SpeechCut&) {
+            return "cut";
         }
     }
 
@@ -97,6 +104,39 @@ TEST_F(SpeechOutputTest, EachItemEndsWhenItHasBeenHeard) {
         EXPECT_LE(SecondsBetween(start, SteadyClock::now()), heard + 0.3);
         // Paused between items, so the sound device may sleep.
         EXPECT_NE(Shell("pactl list sink-inputs").find("Corked: yes"), std::string::npos);
+    }
+}
+
+// A word is told when the server plays it, not when it is made: never before its first sample can
+// have been heard, the real-time play of what came before it, and soon after.
+TEST_F(SpeechOutputTest, EachWordIsToldWhenItsSoundIsHeard) {
+    struct Counting : PcmSink {
+        explicit Counting(PcmSink& to) : output(to) {}
+        void Write(std::span<const std::int16_t> samples) override {
+            written += samples.size();
+            output.Write(samples);
+        }
+        void Cue(std::function<void()> reached) override {
+            at.push_back(written);
+            output.Cue(std::move(reached));
+        }
+        void Finish() override { output.Finish(); }
+        PcmSink& output;
+        std::size_t written = 0;
+        std::vector<std::size_t> at;
+    };
+    PulseAudioOutput output(m_synthesizer.sampleRate(), "Orlavo");
+    Counting counting(output);
+    std::vector<SteadyClock::time_point> told;
+    const SteadyClock::time_point start = SteadyClock::now();
+    m_synthesizer.Synthesize(
+        kItem, counting, [&told](std::size_t, std::size_t) { told.push_back(SteadyClock::now()); });
+    ASSERT_EQ(told.size(), counting.at.size());
+    ASSERT_GT(told.size(), 8U);
+    for (std::size_t word = 0; word < told.size(); ++word) {
+        const double sound = double(counting.at[word]) / m_synthesizer.sampleRate();
+        EXPECT_GE(SecondsBetween(start, told[word]), sound - 0.02) << "word " << word;
+        EXPECT_LE(SecondsBetween(start, told[word]), sound + 0.3) << "word " << word;
     }
 }
 
@@ -172,6 +212,10 @@ const Interruption kInterruptions[] = {
      StartServerAgain, "The output device went away.", 2.0, ""},
     {"Cancelled", [](PulseAudioOutput& output) { output.Cancel(); }, [] {}, "Speech was cut off.",
      0.5, "Speech was cut off."},
+    // A Stop: silent at once, paused so the device may sleep, and the next item is heard.
+    {"Cut", [](PulseAudioOutput& output) { output.CutUtterance(); },
+     [] { EXPECT_NE(Shell("pactl list sink-inputs").find("Corked: yes"), std::string::npos); },
+     "cut", 0.3, ""},
 };
 
 class InterruptedSpeechTest : public SpeechOutputTest,
