@@ -136,8 +136,9 @@ double Contrast(const QColor& a, const QColor& b) {
         return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) +
                0.0722 * linear(colour.blueF());
     };
-    const auto [dark, light] = std::minmax(luminance(a), luminance(b));
-    return (light + 0.05) / (dark + 0.05);
+    const double first = luminance(a);
+    const double second = luminance(b);
+    return (std::max(first, second) + 0.05) / (std::min(first, second) + 0.05);
 }
 
 // The contrast of the text in a part of a picture against its background: the colour most of it
