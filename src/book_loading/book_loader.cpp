@@ -15,8 +15,8 @@
 #include "book_loading/field_reader.h"
 #include "book_loading/pick_file.h"
 #include "book_loading/text_decoder.h"
-#include "form_state/program_texts.h"
 #include "platform/runtime_error.h"
+#include "texts/program_texts.h"
 
 namespace orlavo {
 namespace {
@@ -94,13 +94,11 @@ void BookLoader::LoadEBook_Click() {
             std::rethrow_exception(loaded->error);
         }
     } catch (const RuntimeError& error) {
-        m_services.dialogs.MsgBox(std::string(kProgramName) + " could not load the book\r\n" +
-                                      path + "\r\n\r\n" + error.what(),
-                                  MessageStyle::kExclamation, kProgramName);
+        m_services.dialogs.MsgBox(CouldNotLoadText(path, error.what()), MessageStyle::kExclamation,
+                                  kProgramName);
         return;
     } catch (const std::bad_alloc&) {
-        m_services.dialogs.MsgBox(std::string(kProgramName) + " could not load the book\r\n" +
-                                      path + "\r\n\r\nThere is not enough memory to hold it.",
+        m_services.dialogs.MsgBox(CouldNotLoadText(path, kNotEnoughMemory),
                                   MessageStyle::kExclamation, kProgramName);
         return;
     }

@@ -12,6 +12,7 @@
 #include "book_loading/line_end.h"
 #include "book_loading/text_decoder.h"
 #include "platform/runtime_error.h"
+#include "texts/program_texts.h"
 
 namespace orlavo::text_decoding {
 
@@ -33,10 +34,7 @@ constexpr bool IsUtf8C1Control(unsigned char lead, unsigned char next) {
 
 inline void RefuseIfTooLarge(std::size_t decodedSize, const MemoryCheck& reserve) {
     if (decodedSize > kLargestDecodedText) {
-        throw RuntimeError(kFileCannotBeRead,
-                           "The book is too large: its text would take more than " +
-                               std::to_string(kLargestDecodedText >> 30) +
-                               " GB of memory once decoded.");
+        throw RuntimeError(kFileCannotBeRead, TextTooLargeText(kLargestDecodedText >> 30));
     }
     if (reserve) {
         reserve(decodedSize);

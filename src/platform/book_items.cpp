@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "platform/runtime_error.h"
+#include "texts/program_texts.h"
 
 namespace orlavo {
 namespace {
@@ -25,8 +26,7 @@ void BookItems::Index::ReserveFor(std::size_t textSize) {
 }
 
 void BookItems::Index::RefuseMoreItems() {
-    throw RuntimeError(kFileCannotBeRead, "The book has more items than a list can hold (" +
-                                              std::to_string(kMostItems) + ").");
+    throw RuntimeError(kFileCannotBeRead, TooManyItemsText(kMostItems));
 }
 
 void BookItems::Index::CloseBlock(std::size_t end) {

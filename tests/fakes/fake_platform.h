@@ -24,6 +24,7 @@
 #include "platform/screen_reader.h"
 #include "platform/text_box.h"
 #include "platform/window_geometry.h"
+#include "texts/program_texts.h"
 
 namespace orlavo::testing {
 
@@ -273,7 +274,7 @@ class FakePlatform : public BookList, public TextBox, public Label, public Dialo
   private:
     std::int32_t Checked(std::int32_t at) const {
         if (at < 0 || at >= m_items.size()) {
-            throw RuntimeError(kInvalidListPosition, "Invalid property array index");
+            throw RuntimeError(kInvalidListPosition, kInvalidArrayIndex);
         }
         return at;
     }

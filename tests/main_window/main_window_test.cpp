@@ -8,11 +8,11 @@
 #include <tuple>
 
 #include "fakes/fake_platform.h"
-#include "form_state/program_texts.h"
 #include "main_window/chosen_commands.h"
 #include "main_window/closing_animation.h"
 #include "main_window/form1.h"
 #include "platform/voice_failure.h"
+#include "texts/program_texts.h"
 
 namespace orlavo::testing {
 namespace {

@@ -10,11 +10,11 @@
 #include <tuple>
 
 #include "fakes/fake_platform.h"
-#include "form_state/program_texts.h"
 #include "main_window/chosen_commands.h"
 #include "platform/voice_failure.h"
 #include "reading/read_aloud.h"
 #include "reading/reading_commands.h"
+#include "texts/program_texts.h"
 
 namespace orlavo::testing {
 namespace {

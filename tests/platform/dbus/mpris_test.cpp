@@ -12,8 +12,6 @@
 namespace orlavo {
 namespace {
 
-using Command = DBusDesktopSession::Command;
-
 struct PlayerCase {
     const char* name;
     ReadingState state = ReadingState::kStopped;
@@ -22,7 +20,8 @@ struct PlayerCase {
     double to = 2.0, volume = 1.0;
     QString status = "Stopped";
     const char* announced = "";
-    std::vector<Command> commands{};
+    std::vector<FormEvent> events{};
+    int raised = 0;
 };
 
 class Player : public ::testing::TestWithParam<PlayerCase> {};
@@ -30,9 +29,11 @@ class Player : public ::testing::TestWithParam<PlayerCase> {};
 TEST_P(Player, SaysAnnouncesAndPassesOnWhatTheMediaControlsAsk) {
     const PlayerCase& c = GetParam();
     StreamVolume volume;
-    std::vector<Command> commands;
+    std::vector<FormEvent> events;
+    int raised = 0;
     DBusDesktopSession session("Orlavo", "orlavo", volume);
-    session.SetCommandHandler([&commands](Command command) { commands.push_back(command); });
+    session.SetEventHandler([&events](FormEvent event) { events.push_back(event); });
+    session.SetRaiseHandler([&raised] { ++raised; });
     MprisPlayerAdaptor player(session);
     MprisApplicationAdaptor application(session);
     for (const QString& method : c.press) {
@@ -49,20 +50,23 @@ TEST_P(Player, SaysAnnouncesAndPassesOnWhatTheMediaControlsAsk) {
     EXPECT_EQ(player.property("PlaybackStatus").toString(), c.status);
     EXPECT_EQ(player.property("Rate").toDouble(), 1.0);
     EXPECT_EQ(volume.Level(), c.volume);
-    EXPECT_EQ(commands, c.commands);
+    EXPECT_EQ(events, c.events);
+    EXPECT_EQ(raised, c.raised);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     MediaControls, Player,
     ::testing::Values(
-        PlayerCase{.name = "ReadingWithEveryButtonPressed",
-                   .state = ReadingState::kReading,
-                   .press = {"Player.Play", "Player.Pause", "Player.PlayPause", "Player.Stop",
-                             "Raise", "Quit"},
-                   .status = "Playing",
-                   .announced = "Metadata PlaybackStatus",
-                   .commands = {Command::kPlay, Command::kPause, Command::kPlayPause,
-                                Command::kStop, Command::kRaise, Command::kQuit}},
+        PlayerCase{
+            .name = "ReadingWithEveryButtonPressed",
+            .state = ReadingState::kReading,
+            .press = {"Player.Play", "Player.Pause", "Player.PlayPause", "Player.Stop", "Raise",
+                      "Quit"},
+            .status = "Playing",
+            .announced = "Metadata PlaybackStatus",
+            .events = {FormEvent::kMediaPlay, FormEvent::kMediaPause, FormEvent::kMediaPlayPause,
+                       FormEvent::kMediaStop, FormEvent::kUnload},
+            .raised = 1},
         PlayerCase{.name = "Paused",
                    .state = ReadingState::kPaused,
                    .status = "Paused",

@@ -25,7 +25,7 @@
 #include "platform/qt/book_list_model.h"
 #include "platform/qt/qt_background_work.h"
 #include "platform/qt/qt_file_dialog.h"
-#include "platform/qt/qt_main_window.h"
+#include "platform/qt/qt_window.h"
 
 namespace orlavo {
 namespace {
@@ -33,15 +33,15 @@ namespace {
 using namespace std::chrono_literals;
 using namespace std::string_literals;
 
-class QtWindow : public ::testing::Test {
+class QtWindowTest : public ::testing::Test {
   protected:
-    QtMainWindow window{"Orlavo", "io.github.orlavo.Orlavo"};
+    QtWindow window{"Orlavo", "io.github.orlavo.Orlavo"};
     QListView& view = *window.findChild<QListView*>(QStringLiteral("List1"));
     BookList& list = window.bookList();
 };
 
 // The last item is too long to show: it is shown cut short, and read whole.
-TEST_F(QtWindow, TheListTakesAMillionItemsAndScrollsToTheSelectedOne) {
+TEST_F(QtWindowTest, TheListTakesAMillionItemsAndScrollsToTheSelectedOne) {
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     std::vector<std::string> items;
@@ -78,7 +78,7 @@ TEST_F(QtWindow, TheListTakesAMillionItemsAndScrollsToTheSelectedOne) {
 
 // An item of two-byte letters one letter too long loses that letter whole; one that fits is shown
 // as it is.
-TEST_F(QtWindow, ALongItemIsCutAfterAWholeCharacter) {
+TEST_F(QtWindowTest, ALongItemIsCutAfterAWholeCharacter) {
     const auto letters = [](std::size_t count) {
         std::string text;
         for (std::size_t i = 0; i < count; ++i) {
@@ -95,7 +95,7 @@ TEST_F(QtWindow, ALongItemIsCutAfterAWholeCharacter) {
 
 // The word heard shows on the highlighted row in the list's own text colour, which the rest of a
 // highlighted row never takes; the row of a line far wider than the list follows it to the end.
-TEST_F(QtWindow, TheWordHeardIsMarkedOnItsRowAndALongLinesRowFollowsIt) {
+TEST_F(QtWindowTest, TheWordHeardIsMarkedOnItsRowAndALongLinesRowFollowsIt) {
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     std::string line;
@@ -171,7 +171,7 @@ TEST(QtWindowColours, TextReadsOnTheGreyInADarkThemeAndHighContrastTakesTheDeskt
     dark.setColor(QPalette::Text, Qt::white);
     QApplication::setPalette(dark);
     {
-        QtMainWindow window("Orlavo", "io.github.orlavo.Orlavo");
+        QtWindow window("Orlavo", "io.github.orlavo.Orlavo");
         window.titleLabel().SetCaption("Emma");
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));

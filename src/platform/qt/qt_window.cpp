@@ -1,4 +1,4 @@
-#include "platform/qt/qt_main_window.h"
+#include "platform/qt/qt_window.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -17,6 +17,7 @@
 #include "platform/qt/book_list_model.h"
 #include "platform/qt/book_list_view.h"
 #include "platform/qt/window_wait.h"
+#include "texts/program_texts.h"
 
 // The icon lives in a static library, whose resources the linker drops unless asked for by name.
 static void LoadOrlavoResources() {
@@ -71,7 +72,7 @@ void PaintGrey(QWidget& widget) {
 
 }  // namespace
 
-QtMainWindow::QtMainWindow(const std::string& programName, const std::string& desktopEntry,
+QtWindow::QtWindow(const std::string& programName, const std::string& desktopEntry,
                            QWidget* parent)
     : QMainWindow(parent),
       m_client(new QWidget(this)),
@@ -107,16 +108,16 @@ QtMainWindow::QtMainWindow(const std::string& programName, const std::string& de
     setCentralWidget(m_client);
     // Inside the window, not in a desktop-wide menu bar, so the client area keeps its size.
     menuBar()->setNativeMenuBar(false);
-    menuBar()->setAccessibleName(QStringLiteral("Menu bar"));
+    menuBar()->setAccessibleName(QString::fromUtf8(window_texts::kMenuBarName));
     setFixedSize(kClientSize.width(), kClientSize.height() + menuBar()->sizeHint().height());
 }
 
-QtMainWindow::~QtMainWindow() = default;
+QtWindow::~QtWindow() = default;
 
 // The wait takes the person's input too. Qt counts the window manager's close request (Alt+F4)
 // as input, and input held back while waiting is parked where the idle event loop does not look:
 // the first close after start-up then waited for some later event, often for ever.
-void QtMainWindow::ShowOnScreen() {
+void QtWindow::ShowOnScreen() {
     show();
     QElapsedTimer waited;
     waited.start();
@@ -125,14 +126,14 @@ void QtMainWindow::ShowOnScreen() {
     }
 }
 
-void QtMainWindow::BringToFront() {
+void QtWindow::BringToFront() {
     showNormal();
     raise();
     activateWindow();
 }
 
 // The list and the path box draw on the theme's own colours, which already read together.
-void QtMainWindow::UseDesktopColours(bool highContrast) {
+void QtWindow::UseDesktopColours(bool highContrast) {
     for (QWidget* widget : {static_cast<QWidget*>(this), static_cast<QWidget*>(m_label1),
                             static_cast<QWidget*>(m_label2), static_cast<QWidget*>(menuBar())}) {
         widget->setPalette(QPalette());
@@ -143,21 +144,20 @@ void QtMainWindow::UseDesktopColours(bool highContrast) {
     }
 }
 
-void QtMainWindow::SetCommandHandler(std::function<void(Command)> handler) {
+void QtWindow::SetEventHandler(std::function<void(FormEvent)> handler) {
     m_handler = std::move(handler);
 }
 
-void QtMainWindow::BuildControls() {
+void QtWindow::BuildControls() {
     setObjectName(QStringLiteral("Form1"));
 
     m_txtSource->setObjectName(QStringLiteral("txtSource"));
-    m_txtSource->setAccessibleName(QStringLiteral("Book file path"));
+    m_txtSource->setAccessibleName(QString::fromUtf8(window_texts::kPathBoxName));
     m_txtSource->setGeometry(kPathBoxRect);
 
     m_list1->setObjectName(QStringLiteral("List1"));
-    m_list1->setAccessibleName(QStringLiteral("Book"));
-    m_list1->setAccessibleDescription(
-        QStringLiteral("The book's lines; reading starts at the selected line"));
+    m_list1->setAccessibleName(QString::fromUtf8(window_texts::kListName));
+    m_list1->setAccessibleDescription(QString::fromUtf8(window_texts::kListDescription));
     m_list1->setGeometry(kListRect);
     m_list1->setModel(m_model);
     m_list1->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -166,12 +166,12 @@ void QtMainWindow::BuildControls() {
     m_list1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
     m_label2->setObjectName(QStringLiteral("Label2"));
-    m_label2->setAccessibleName(QStringLiteral("Footer"));
+    m_label2->setAccessibleName(QString::fromUtf8(window_texts::kFooterName));
     m_label2->setGeometry(kFooterRect);
-    m_label2->setToolTip(windowTitle() + QStringLiteral(" reads your book aloud"));
+    m_label2->setToolTip(QString::fromUtf8(window_texts::kFooterTip));
 
     m_label1->setObjectName(QStringLiteral("Label1"));
-    m_label1->setAccessibleName(QStringLiteral("Book title"));
+    m_label1->setAccessibleName(QString::fromUtf8(window_texts::kTitleName));
     m_label1->setFixedSize(kTitleRect.size());
     m_label1->move(kTitleRect.topLeft());
     m_label1->setTextFormat(Qt::PlainText);
@@ -187,11 +187,11 @@ void QtMainWindow::BuildControls() {
     m_list1->setFocus();
 }
 
-void QtMainWindow::BuildMenu() {
-    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+void QtWindow::BuildMenu() {
+    QMenu* file = menuBar()->addMenu(QString::fromUtf8(window_texts::kFileMenu));
     file->setObjectName(QStringLiteral("File"));
     file->menuAction()->setObjectName(QStringLiteral("File"));
-    file->setAccessibleName(QStringLiteral("File"));
+    file->setAccessibleName(QString::fromUtf8(window_texts::kFileMenuName));
     // The menu opens and closes with a separator line; some styles would hide those.
     file->setSeparatorsCollapsible(false);
     // Some styles draw a separator as a bare line flush with the menu's border, where the first
@@ -204,36 +204,36 @@ void QtMainWindow::BuildMenu() {
     };
     // Commands go on straight from the click, not queued, so that the handler sees them in the
     // order and at the moment they were chosen.
-    auto addCommand = [this, file](const char* name, const QString& caption, Command command) {
-        QAction* action = file->addAction(caption);
+    auto addCommand = [this, file](const char* name, const char* caption, FormEvent event) {
+        QAction* action = file->addAction(QString::fromUtf8(caption));
         action->setObjectName(QLatin1String(name));
-        connect(action, &QAction::triggered, this, [this, command] {
+        connect(action, &QAction::triggered, this, [this, event] {
             if (m_handler) {
-                m_handler(command);
+                m_handler(event);
             }
         });
     };
 
     addSeparator("Space");
-    addCommand("LoadEBook", QStringLiteral("&Load E Book"), Command::kLoadEBook);
+    addCommand("LoadEBook", window_texts::kLoadEBook, FormEvent::kLoadEBookClick);
     addSeparator("Space3");
-    addCommand("StartOrlavo", QStringLiteral("&Start Orlavo"), Command::kStartOrlavo);
-    addCommand("StartOrlavoFromLine", QStringLiteral("&Start Orlavo From Line"),
-               Command::kStartOrlavoFromLine);
+    addCommand("StartOrlavo", window_texts::kStartOrlavo, FormEvent::kStartOrlavoClick);
+    addCommand("StartOrlavoFromLine", window_texts::kStartOrlavoFromLine,
+               FormEvent::kStartOrlavoFromLineClick);
     addSeparator("space1");
-    addCommand("StopOrlavo", QStringLiteral("&Stop Orlavo"), Command::kStopOrlavo);
+    addCommand("StopOrlavo", window_texts::kStopOrlavo, FormEvent::kStopOrlavoClick);
     addSeparator("space2");
 }
 
 // Closing is the program's one way to end, and the handler ends the process itself after the
 // closing animation; were Qt to close the window first there would be nothing left to animate.
-void QtMainWindow::closeEvent(QCloseEvent* event) {
+void QtWindow::closeEvent(QCloseEvent* event) {
     if (!m_handler) {
         QMainWindow::closeEvent(event);
         return;
     }
     event->ignore();
-    m_handler(Command::kClose);
+    m_handler(FormEvent::kUnload);
 }
 
 }  // namespace orlavo

@@ -1,14 +1,16 @@
 #pragma once
 
-// Orlavo's one window as the person sees it: the title, the book list, the hidden path box and
-// the File menu. It does nothing by itself: every menu command and the closing of the window go
-// to the command handler main.cpp sets, which decides when each runs, and the services below
-// give the program's logic the list, the boxes and the window. Built by main.cpp.
+// Orlavo's one window as Qt draws it, the widgets of Form1: the title, the book list, the hidden
+// path box and the File menu. It does nothing by itself: every menu command and the closing of
+// the window go to the event handler main.cpp sets, which decides when each runs, and the
+// services below give the program's logic (main_window/form1.h) the list, the boxes and the
+// window. Built by main.cpp.
 
 #include <QMainWindow>
 #include <functional>
 #include <string>
 
+#include "platform/form_event.h"
 #include "platform/qt/qt_application.h"
 #include "platform/qt/qt_book_list.h"
 #include "platform/qt/qt_clock.h"
@@ -26,20 +28,18 @@ namespace orlavo {
 class BookListModel;
 class BookListView;
 
-class QtMainWindow : public QMainWindow {
+class QtWindow : public QMainWindow {
     Q_OBJECT
 
   public:
-    enum class Command { kLoadEBook, kStartOrlavo, kStartOrlavoFromLine, kStopOrlavo, kClose };
-
     // `programName` is the caption and the name the desktop knows the program by, `desktopEntry`
     // the base name of its .desktop file.
-    QtMainWindow(const std::string& programName, const std::string& desktopEntry,
+    QtWindow(const std::string& programName, const std::string& desktopEntry,
                  QWidget* parent = nullptr);
-    ~QtMainWindow() override;
+    ~QtWindow() override;
 
-    // Hands on each command as it is chosen, and the close request.
-    void SetCommandHandler(std::function<void(Command)> handler);
+    // Hands on each command as it is chosen, and the close request (FormEvent::kUnload).
+    void SetEventHandler(std::function<void(FormEvent)> handler);
 
     // Shows the window and waits (a second at most) until the window system has put it on the
     // screen, so that a box shown next is centred over it.
@@ -84,7 +84,7 @@ class QtMainWindow : public QMainWindow {
     QtApplication m_application;
     QtWindowGeometry m_geometry;
 
-    std::function<void(Command)> m_handler;
+    std::function<void(FormEvent)> m_handler;
 };
 
 }  // namespace orlavo
