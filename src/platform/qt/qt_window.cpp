@@ -72,8 +72,7 @@ void PaintGrey(QWidget& widget) {
 
 }  // namespace
 
-QtWindow::QtWindow(const std::string& programName, const std::string& desktopEntry,
-                           QWidget* parent)
+QtWindow::QtWindow(const std::string& programName, const std::string& desktopEntry, QWidget* parent)
     : QMainWindow(parent),
       m_client(new QWidget(this)),
       m_txtSource(new QLineEdit(m_client)),

@@ -35,7 +35,7 @@ class QtWindow : public QMainWindow {
     // `programName` is the caption and the name the desktop knows the program by, `desktopEntry`
     // the base name of its .desktop file.
     QtWindow(const std::string& programName, const std::string& desktopEntry,
-                 QWidget* parent = nullptr);
+             QWidget* parent = nullptr);
     ~QtWindow() override;
 
     // Hands on each command as it is chosen, and the close request (FormEvent::kUnload).
