@@ -30,8 +30,8 @@
 #include <type_traits>
 #include <vector>
 
-#include "book_loading/book_language.h"
-#include "book_loading/text_decoder.h"
+#include "book_language/book_language.h"
+#include "text_decoding/text_decoder.h"
 #include "platform/text/iconv_converter.h"
 
 namespace {

@@ -10,11 +10,11 @@
 #include <utility>
 #include <vector>
 
-#include "book_loading/book_language.h"
+#include "book_language/book_language.h"
 #include "book_loading/book_title.h"
-#include "book_loading/field_reader.h"
+#include "book_items/item_reader.h"
 #include "book_loading/pick_file.h"
-#include "book_loading/text_decoder.h"
+#include "text_decoding/text_decoder.h"
 #include "platform/runtime_error.h"
 #include "texts/program_texts.h"
 
