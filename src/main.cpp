@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     orlavo::QtWindow window(orlavo::kProgramName, orlavo::kDesktopEntry);
     orlavo::QtFileDialog fileDialog;
-    orlavo::PosixFileReader files;
+    const auto files = std::make_shared<orlavo::PosixFileReader>();
     orlavo::QtBackgroundWork background;
     // Asked now, so that its answer is in by the time the voice is first made.
     orlavo::AtspiScreenReader desktopScreenReader;

@@ -23,7 +23,7 @@ struct Form1Services {
     Label& title;
     Dialogs& dialogs;
     FileDialog& fileDialog;
-    FileReader& files;
+    std::shared_ptr<FileReader> files;
     EventPump& pump;
     Clock& clock;
     Application& app;

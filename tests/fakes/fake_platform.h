@@ -83,7 +83,7 @@ class FakePlatform : public BookList, public TextBox, public Label, public Dialo
         requests.push_back(request);
         return m_chosen < choices.size() ? choices[m_chosen++] : std::nullopt;
     }
-    std::optional<std::size_t> MemoryAvailable() override { return memory; }
+    std::optional<std::size_t> MemoryAvailable() override { return Call("memory", memory); }
     std::string ReadAll(const std::string& file, std::size_t, ReadProgress& progress) override {
         if (!Call("read", files.contains(file))) {
             throw RuntimeError(kFileNotFound, "No file.");
@@ -106,21 +106,31 @@ class FakePlatform : public BookList, public TextBox, public Label, public Dialo
         }
     }
     void Sleep(int) override { Note(Call("sleep", std::string("pause"))); }
-    // Runs the job at once, or, while stalledRead is set, waits on it in steps of a quarter
-    // second without running it, as for a file on a share that stopped answering.
+    // Runs the job at once, then waits on as long as slowWork says its decoding lasts; or, while
+    // stalledRead is set, waits on it in steps of a quarter second without running it, as for a
+    // file on a share that stopped answering, and keeps it in `leftBehind`.
     bool Run(std::function<void()> job, const KeepWaiting& keepWaiting) override {
         for (std::chrono::milliseconds waited{0}; stalledRead;
              waited += std::chrono::milliseconds(250)) {
             if (!keepWaiting(waited) || waited.count() > 60000) {
                 Note("gave up after " + std::to_string(waited.count()) + " ms");
+                leftBehind.push_back(std::move(job));
                 return false;
             }
         }
         m_waiting = &keepWaiting;
         m_abandoned = false;
         job();
+        for (std::chrono::milliseconds waited{250}; waited <= slowWork && !m_abandoned;
+             waited += std::chrono::milliseconds(250)) {
+            if (!keepWaiting(waited)) {
+                Note("gave up after " + std::to_string(waited.count()) + " ms");
+                return false;
+            }
+        }
         return !m_abandoned;
     }
+    int Calls(const std::string& operation) const { return m_calls[operation]; }
     [[noreturn]] void EndProgram() override { throw ProgramEnded{}; }
     std::string AppPath() const override { return "/opt/orlavo/bin"; }
     // The window takes every write, unless it cannot move or the size is below minimumSize.
@@ -194,7 +204,8 @@ class FakePlatform : public BookList, public TextBox, public Label, public Dialo
                 .title = *this,
                 .dialogs = *this,
                 .fileDialog = *this,
-                .files = *this,
+                // The fake outlives every job of its test: shared, but not owned.
+                .files = std::shared_ptr<FileReader>(std::shared_ptr<FileReader>(), this),
                 .pump = pump != nullptr ? *pump : *this,
                 .clock = *this,
                 .app = *this,
@@ -268,6 +279,8 @@ class FakePlatform : public BookList, public TextBox, public Label, public Dialo
     float minimumSize = 0;
     bool canMove = true;
     bool stalledRead = false;
+    std::chrono::milliseconds slowWork{0};
+    std::vector<std::function<void()>> leftBehind;
     std::size_t readPace = 0;
     std::optional<std::size_t> memory;  // what the system can still give; nothing: it does not say
 

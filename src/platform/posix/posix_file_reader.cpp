@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/memory_budget.h"
 #include "platform/runtime_error.h"
 #include "platform/text/iconv_converter.h"
 #include "platform/text/utf8.h"
@@ -230,8 +231,7 @@ std::string PosixFileReader::ReadAll(const std::string& path, std::size_t maxByt
     }
 
     // Only the bytes themselves are asked for here; the loader asks for what it makes of them.
-    if (const std::optional<std::size_t> available = MemoryAvailable();
-        available && size > *available) {
+    if (!MemoryAllows(size, MemoryAvailable())) {
         throw std::bad_alloc();
     }
 

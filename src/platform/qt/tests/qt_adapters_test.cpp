@@ -26,6 +26,7 @@
 #include "platform/qt/qt_background_work.h"
 #include "platform/qt/qt_file_dialog.h"
 #include "platform/qt/qt_window.h"
+#include "platform/qt/window_wait.h"
 
 namespace orlavo {
 namespace {
@@ -218,6 +219,16 @@ TEST(QtFileDialogTest, ListsTxTFilesInAnyLetterCaseAndTakesANameWithQuotes) {
     EXPECT_EQ(listed, QStringList({"Say \"Hi\".TxT", "UPPER.TXT", "lower.txt"}));
     EXPECT_EQ(chosen, folder + "/Say \"Hi\".TxT");
     std::filesystem::remove_all(folder);
+}
+
+// Work done before the window's thread began to wait for it: the wait returns at once, without
+// running the window's events, which nothing would then end.
+TEST(WindowWaitTest, WorkDoneBeforeTheWaitBeginsEndsItAtOnce) {
+    WindowWait wait;
+    std::thread([&wait] { wait.Wake(); }).join();
+    int checks = 0;
+    EXPECT_TRUE(wait.Run([&checks] { return ++checks < 3; }, 10ms));
+    EXPECT_EQ(checks, 0) << "the wait ran the window's events for work already done";
 }
 
 // A job that finishes is waited for while the window lives; one that is given up is left behind
