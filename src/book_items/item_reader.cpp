@@ -44,11 +44,6 @@ class NextOf {
     bool m_searched = false;
 };
 
-// Reads the items and moves each down over the delimiters and blanks before it, with one line end
-// between two, so the book's own buffer becomes the items' text. The write position never passes
-// the read position: every item after the first has a delimiter before it that is not part of the
-// previous item, and that byte takes the line end. Bytes not read yet are never written, so the
-// places the searches found ahead stay true.
 // The first comma or line end at or after `pos`, or the end of the text. Items are short in most
 // books, a few dozen bytes, where one pass looking for all three at once beats three searches
 // that each start and stop at every item.
@@ -73,6 +68,11 @@ std::size_t NextDelimiter(std::string_view text, std::size_t pos) {
     return static_cast<std::size_t>(at - text.data());
 }
 
+// Reads the items and moves each down over the delimiters and blanks before it, with one line end
+// between two, so the book's own buffer becomes the items' text. The write position never passes
+// the read position: every item after the first has a delimiter before it that is not part of the
+// previous item, and that byte takes the line end. Bytes not read yet are never written, so the
+// places the searches found ahead stay true.
 class Reader {
   public:
     explicit Reader(std::string& text) : m_buffer(text), m_text(text) {

@@ -12,7 +12,7 @@
 #include <stop_token>
 #include <string>
 
-#include "form_state/voice_keeper.h"
+#include "voice_keeping/voice_keeper.h"
 #include "platform/desktop_session.h"
 
 namespace orlavo {

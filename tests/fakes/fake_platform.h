@@ -8,7 +8,7 @@
 #include <map>
 #include <vector>
 
-#include "form_state/voice_keeper.h"
+#include "voice_keeping/voice_keeper.h"
 #include "main_window/form1.h"
 #include "platform/application.h"
 #include "platform/background_work.h"

@@ -345,7 +345,7 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 // Load, start, start from a line and stop at random pump steps and while random items are spoken,
-// loops nested in loops, wired as main.cpp wires them: every loop ends, no unexpected error box
+// starts that move the reading, wired as main.cpp wires them: every loop ends, no unexpected error box
 // shows, the highlight is on an existing item or on none, and the desktop is let go idle at the
 // end.
 TEST(Reentrancy, RandomCommandsAtRandomMomentsNeverBreakOrlavo) {

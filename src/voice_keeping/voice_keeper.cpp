@@ -1,4 +1,4 @@
-#include "form_state/voice_keeper.h"
+#include "voice_keeping/voice_keeper.h"
 
 #include <exception>
 #include <utility>
