@@ -6,9 +6,10 @@
 #include <algorithm>
 #include <functional>
 #include <map>
+#include <memory>
+#include <utility>
 #include <vector>
 
-#include "voice_keeping/voice_keeper.h"
 #include "main_window/form1.h"
 #include "platform/application.h"
 #include "platform/background_work.h"
@@ -25,6 +26,7 @@
 #include "platform/text_box.h"
 #include "platform/window_geometry.h"
 #include "texts/program_texts.h"
+#include "voice_keeping/voice_keeper.h"
 
 namespace orlavo::testing {
 
@@ -165,6 +167,10 @@ class FakePlatform : public BookList, public TextBox, public Label, public Dialo
             void Prepare() override { p.Call("prepare", 0); }
             Spoken Speak(std::string text, std::string_view language,
                          const Listening& listening) override {
+                if (std::exchange(p.speaking, true)) {
+                    p.Note("two voices at once");
+                }
+                const std::shared_ptr<void> done(nullptr, [this](void*) { p.speaking = false; });
                 const std::string heard = "say " + text;
                 p.Note(p.Call("speak", language.empty() ? heard : heard + " in " += language));
                 for (std::size_t at = text.find_first_not_of(' '); at != std::string::npos;
@@ -264,6 +270,7 @@ class FakePlatform : public BookList, public TextBox, public Label, public Dialo
     std::map<int, std::function<void()>> at;              // what the person chooses at a pump step
     std::map<int, std::function<void()>> hearing;  // ... while a word is heard, counted from 1
     bool wordsHeard = false;
+    bool speaking = false;
     int wordsSpoken = 0;
     std::int32_t selected = -1;
     std::string path, caption;

@@ -345,9 +345,9 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 // Load, start, start from a line and stop at random pump steps and while random items are spoken,
-// starts that move the reading, wired as main.cpp wires them: every loop ends, no unexpected error box
-// shows, the highlight is on an existing item or on none, and the desktop is let go idle at the
-// end.
+// wired as main.cpp wires them: every reading ends, there is only ever one (never two voices at
+// once), no unexpected error box shows, the highlight is on an existing item or on none, and the
+// desktop is let go idle at the end.
 TEST(Reentrancy, RandomCommandsAtRandomMomentsNeverBreakOrlavo) {
     using Event = Form1::Event;
     const std::optional<std::string> files[] = {std::nullopt, "/a", "/b", "/c", "/none"};
@@ -386,6 +386,7 @@ TEST(Reentrancy, RandomCommandsAtRandomMomentsNeverBreakOrlavo) {
         }
         ASSERT_TRUE(healthy) << "seed " << seed;
         ASSERT_EQ(p.Trace().find("box: Run-time error"), std::string::npos) << seed << p.Trace();
+        ASSERT_EQ(p.Trace().find("two voices at once"), std::string::npos) << seed;
         const auto lastTold = std::find_if(p.told.rbegin(), p.told.rend(), [](const auto& told) {
             return told == "awake" || told == "idle";
         });
