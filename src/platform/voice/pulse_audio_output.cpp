@@ -251,14 +251,19 @@ void PulseAudioOutput::CutUtterance() {
     pa_mainloop_wakeup(m_mainloop);
 }
 
-// Quiet at once: the server drops what it holds of the stream and pauses it; the connection stays
-// for the next utterance, whose Write plays it again.
-void PulseAudioOutput::DropUtterance() {
+// Nothing more of the utterance under way is waited for: neither its words nor its end.
+void PulseAudioOutput::ForgetUtterance() {
     m_cues.Clear();
     if (m_draining != nullptr) {
         pa_operation_cancel(m_draining);
         pa_operation_unref(std::exchange(m_draining, nullptr));
     }
+}
+
+// Quiet at once: the server drops what it holds of the stream and pauses it; the connection stays
+// for the next utterance, whose Write plays it again.
+void PulseAudioOutput::DropUtterance() {
+    ForgetUtterance();
     if (m_stream != nullptr) {
         pa_operation* pause = pa_stream_cork(m_stream, 1, nullptr, nullptr);
         pa_operation* drop = pa_stream_flush(m_stream, nullptr, nullptr);
@@ -358,11 +363,7 @@ void PulseAudioOutput::FailPlaying() {
 // Dropping the stream makes the server discard what it still held of it, so whatever stops
 // playback here also stops the sound at once.
 void PulseAudioOutput::Disconnect() {
-    m_cues.Clear();
-    if (m_draining != nullptr) {
-        pa_operation_cancel(m_draining);
-        pa_operation_unref(std::exchange(m_draining, nullptr));
-    }
+    ForgetUtterance();
     if (m_stream != nullptr) {
         pa_stream_disconnect(m_stream);
         pa_stream_unref(m_stream);

@@ -64,6 +64,7 @@ class PulseAudioOutput : public PcmSink {
 
     void Connect();
     void Pause();
+    void ForgetUtterance();
     [[noreturn]] void DropUtterance();
     void RunUntil(const std::function<bool()>& done, std::chrono::microseconds limit,
                   Describe describe);
