@@ -162,18 +162,6 @@ TEST_F(Form1Test, WithoutAVoiceEachStartSaysWhyAndTheNextOneMakesAVoice) {
     EXPECT_EQ(p.voicesMade, 2);
 }
 
-// A screen reader turned on or off between books changes the voice at the next start, and only
-// then: each start keeps a voice made for the same screen reader.
-TEST_F(Form1Test, TheVoiceIsMadeAgainWhenAScreenReaderComesOrGoes) {
-    Open();
-    for (const bool on : {true, true, false, false}) {
-        p.screenReaderOn = on;
-        form.Raise(Event::kStartOrlavoClick);
-    }
-    using enum VoiceRoute;
-    EXPECT_EQ(p.voiceRoutes, (std::vector{kAsChosen, kBesideScreenReader, kAsChosen}));
-}
-
 TEST_F(Form1Test, AnErrorInAHandlerIsShownAndOrlavoGoesOn) {
     Open();
     p.faults["select"] = {kInvalidListPosition, 1};
