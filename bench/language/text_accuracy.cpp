@@ -31,8 +31,8 @@
 #include <vector>
 
 #include "book_language/book_language.h"
-#include "text_decoding/text_decoder.h"
 #include "platform/text/iconv_converter.h"
+#include "text_decoding/text_decoder.h"
 
 namespace {
 

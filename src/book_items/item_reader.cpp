@@ -10,8 +10,8 @@
 #include <string_view>
 #include <utility>
 
-#include "platform/text/line_end.h"
 #include "platform/text/ascii.h"
+#include "platform/text/line_end.h"
 
 namespace orlavo {
 namespace {

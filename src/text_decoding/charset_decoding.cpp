@@ -12,9 +12,9 @@
 #include <type_traits>
 #include <utility>
 
-#include "text_decoding/charset_judge.h"
-#include "platform/text/line_end.h"
 #include "platform/text/iconv_converter.h"
+#include "platform/text/line_end.h"
+#include "text_decoding/charset_judge.h"
 
 namespace orlavo::text_decoding {
 namespace {

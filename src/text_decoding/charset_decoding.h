@@ -9,9 +9,9 @@
 #include <string>
 #include <string_view>
 
+#include "platform/runtime_error.h"
 #include "platform/text/line_end.h"
 #include "text_decoding/text_decoder.h"
-#include "platform/runtime_error.h"
 #include "texts/program_texts.h"
 
 namespace orlavo::text_decoding {

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <array>
 
-#include "text_decoding/charset_decoding.h"
-#include "text_decoding/script.h"
 #include "platform/text/ascii.h"
 #include "platform/text/utf8.h"
+#include "text_decoding/charset_decoding.h"
+#include "text_decoding/script.h"
 
 namespace orlavo::text_decoding {
 namespace {

@@ -12,10 +12,10 @@
 #include <string_view>
 #include <utility>
 
-#include "text_decoding/byte_scan.h"
-#include "text_decoding/charset_decoding.h"
 #include "platform/text/line_end.h"
 #include "platform/text/utf8.h"
+#include "text_decoding/byte_scan.h"
+#include "text_decoding/charset_decoding.h"
 
 namespace orlavo {
 namespace {

@@ -29,7 +29,8 @@ struct ItemsCase {
 ItemsCase ManyItems(const char* name, std::size_t longAt) {
     ItemsCase c{.name = name};
     for (std::size_t i = 0; i < 300; ++i) {
-        c.out.push_back(i == longAt ? std::string(BookItems::kFarSpan + 1, 'w') : std::to_string(i));
+        c.out.push_back(i == longAt ? std::string(BookItems::kFarSpan + 1, 'w')
+                                    : std::to_string(i));
         c.in += (i % 3 == 0 ? "  " : "") + c.out.back() + (i % 2 == 0 ? " ,\t" : "\r\n");
     }
     return c;
