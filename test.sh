@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what the tests need, checks the formatting, builds Orlavo and runs every test: the unit
 # and end-to-end suites, the unit suite again under AddressSanitizer and UndefinedBehaviorSanitizer,
-# the threaded tests under ThreadSanitizer, a short fuzzing run over the book decoder, and the
+# the threaded tests under ThreadSanitizer, a short fuzzing run over the book decoder, the item
+# reader and the index of items, and the
 # Debian package with its desktop entry and AppStream metadata checked. Exits non-zero on any
 # failure.
 #   ORLAVO_FUZZ_SECONDS   how long the fuzzing run lasts (default 60; 0 skips it)
@@ -64,7 +65,7 @@ if [[ "${ORLAVO_SKIP_TSAN:-0}" != 1 ]]; then
 fi
 
 if ((fuzz_seconds > 0)); then
-    step "Fuzzing the book decoder and item reader for ${fuzz_seconds} s"
+    step "Fuzzing the book decoder, the item reader and the items' index for ${fuzz_seconds} s"
     cmake --preset fuzz >/dev/null
     cmake --build --preset fuzz -j"$jobs"
     corpus=$(mktemp -d /tmp/orlavo-fuzz.XXXXXX)

@@ -49,7 +49,7 @@ struct BenchLoader {
     QtBookList list{view, model};
     testing::FakePlatform fakes;  // the path box, the title, the boxes and the program's folder
     ChosenPath dialog;
-    PosixFileReader files;
+    std::shared_ptr<PosixFileReader> files = std::make_shared<PosixFileReader>();
     Form1Members members;
     QtBackgroundWork background;
     BookLoader loader{members,

@@ -133,6 +133,13 @@ struct Stamping : orlavo::PcmSink {
     std::vector<double> made, played;
 };
 
+// Stamps each word when the voice tells it was heard.
+orlavo::Listening StampingWords(std::vector<double>& stamps) {
+    return {.wordHeard = [&stamps](std::size_t,
+                                   std::size_t) { stamps.push_back(Seconds(Clock::now())); },
+            .cut = {}};
+}
+
 void Report(const char* name, const std::vector<double>& marks, const std::vector<double>& onsets) {
     if (marks.size() != onsets.size() || marks.empty()) {
         std::printf("%-8s %zu marks for %zu words heard: not comparable\n", name, marks.size(),
@@ -189,11 +196,7 @@ int main(int argc, char** argv) {
             },
             [] { return std::make_unique<orlavo::WindowWait>(); });
         voice.Prepare();
-        voice.Speak(
-            text, "en",
-            {.wordHeard = [&window](std::size_t,
-                                    std::size_t) { window.push_back(Seconds(Clock::now())); },
-             .cut = {}});
+        voice.Speak(text, "en", StampingWords(window));
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     const std::vector<double> second = recorder.Onsets(since);
@@ -206,11 +209,7 @@ int main(int argc, char** argv) {
         since = recorder.Now();
         std::vector<double> marked;
         orlavo::SpeechDispatcherVoice voice("espeak-ng");
-        voice.Speak(
-            text, "en",
-            {.wordHeard = [&marked](std::size_t,
-                                    std::size_t) { marked.push_back(Seconds(Clock::now())); },
-             .cut = {}});
+        voice.Speak(text, "en", StampingWords(marked));
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
         Report("speechd", marked, recorder.Onsets(since));
     }

@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QLocale>
 
-#include "form_state/program_texts.h"
 #include "main_window/chosen_commands.h"
 #include "main_window/form1.h"
 #include "platform/dbus/atspi_screen_reader.h"
@@ -14,56 +13,16 @@
 #include "platform/posix/screen_reader_process.h"
 #include "platform/qt/qt_background_work.h"
 #include "platform/qt/qt_file_dialog.h"
-#include "platform/qt/qt_main_window.h"
+#include "platform/qt/qt_window.h"
 #include "platform/qt/window_wait.h"
 #include "platform/voice_choice/voice_choice.h"
-
-namespace {
-
-orlavo::Form1::Event EventOf(orlavo::QtMainWindow::Command command) {
-    using Command = orlavo::QtMainWindow::Command;
-    using Event = orlavo::Form1::Event;
-    switch (command) {
-        case Command::kLoadEBook:
-            return Event::kLoadEBookClick;
-        case Command::kStartOrlavo:
-            return Event::kStartOrlavoClick;
-        case Command::kStartOrlavoFromLine:
-            return Event::kStartOrlavoFromLineClick;
-        case Command::kStopOrlavo:
-            return Event::kStopOrlavoClick;
-        case Command::kClose:
-            break;
-    }
-    return Event::kUnload;
-}
-
-orlavo::Form1::Event EventOf(orlavo::DBusDesktopSession::Command command) {
-    using Command = orlavo::DBusDesktopSession::Command;
-    using Event = orlavo::Form1::Event;
-    switch (command) {
-        case Command::kPlay:
-            return Event::kMediaPlay;
-        case Command::kPause:
-            return Event::kMediaPause;
-        case Command::kStop:
-            return Event::kMediaStop;
-        case Command::kPlayPause:
-            return Event::kMediaPlayPause;
-        case Command::kQuit:
-        case Command::kRaise:  // the window's own business, never chosen
-            break;
-    }
-    return Event::kUnload;
-}
-
-}  // namespace
+#include "texts/program_texts.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
-    orlavo::QtMainWindow window(orlavo::kProgramName, orlavo::kDesktopEntry);
+    orlavo::QtWindow window(orlavo::kProgramName, orlavo::kDesktopEntry);
     orlavo::QtFileDialog fileDialog;
-    orlavo::PosixFileReader files;
+    const auto files = std::make_shared<orlavo::PosixFileReader>();
     orlavo::QtBackgroundWork background;
     // Asked now, so that its answer is in by the time the voice is first made.
     orlavo::AtspiScreenReader desktopScreenReader;
@@ -96,16 +55,10 @@ int main(int argc, char** argv) {
                          .decimalMark = QLocale::system().decimalPoint().toStdString(),
                          .screenReader = &screenReader});
     form = &form1;
-    window.SetCommandHandler(
-        [&commands](orlavo::QtMainWindow::Command command) { commands.Choose(EventOf(command)); });
+    window.SetEventHandler([&commands](orlavo::FormEvent event) { commands.Choose(event); });
     desktop.SetHighContrastHandler([&window](bool high) { window.UseDesktopColours(high); });
-    desktop.SetCommandHandler([&commands, &window](orlavo::DBusDesktopSession::Command command) {
-        if (command == orlavo::DBusDesktopSession::Command::kRaise) {
-            window.BringToFront();
-        } else {
-            commands.Choose(EventOf(command));
-        }
-    });
+    desktop.SetEventHandler([&commands](orlavo::FormEvent event) { commands.Choose(event); });
+    desktop.SetRaiseHandler([&window] { window.BringToFront(); });
     // The window is shown first, so that a message about missing speech appears over it rather
     // than alone somewhere on the screen.
     window.ShowOnScreen();

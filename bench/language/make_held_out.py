@@ -14,7 +14,7 @@ from the same Debian release. Per language:
 name<TAB>language<TAB>expected code<TAB>text), so the two sets are measured alike and kept apart.
 
     bench/language/make_held_out.py build/held-out
-    bench/language/make_held_out.py --tuning tests/book_loading/languages.tsv build/tuning
+    bench/language/make_held_out.py --tuning src/book_language/tests/languages.tsv build/tuning
 """
 
 import argparse

@@ -30,9 +30,9 @@
 #include <type_traits>
 #include <vector>
 
-#include "book_loading/book_language.h"
-#include "book_loading/text_decoder.h"
+#include "book_language/book_language.h"
 #include "platform/text/iconv_converter.h"
+#include "text_decoding/text_decoder.h"
 
 namespace {
 

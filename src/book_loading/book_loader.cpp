@@ -10,24 +10,66 @@
 #include <utility>
 #include <vector>
 
-#include "book_loading/book_language.h"
+#include "book_items/item_reader.h"
+#include "book_language/book_language.h"
 #include "book_loading/book_title.h"
-#include "book_loading/field_reader.h"
 #include "book_loading/pick_file.h"
-#include "book_loading/text_decoder.h"
-#include "form_state/program_texts.h"
+#include "platform/memory_budget.h"
 #include "platform/runtime_error.h"
+#include "text_decoding/text_decoder.h"
+#include "texts/program_texts.h"
 
 namespace orlavo {
 namespace {
 
-// Asked before the memory is taken: on a system that has not got it, taking it would not fail but
-// have the kernel end the program once the pages are touched. Refused, the person keeps the book
-// they had and is told there is not enough memory.
-void RefuseUnlessMemoryFor(FileReader& files, std::size_t bytes) {
-    const std::optional<std::size_t> available = files.MemoryAvailable();
-    if (available && bytes + kMemoryMargin > *available) {
-        throw std::bad_alloc();
+// What a load's job owns, shared with the command that waits for it: the command may give up on
+// a file that stopped answering and go on, while the job is still inside the read.
+struct Load {
+    explicit Load(std::shared_ptr<FileReader> reader) : files(std::move(reader)) {}
+
+    // Refuses unless the memory budget allows `bytes` more; and once the command has given up on
+    // this load, refuses everything, so a job whose file answers late stops there and lets go of
+    // the bytes it read before the next load takes its own.
+    void Claim(std::size_t bytes) const {
+        if (abandoned) {
+            throw Abandoned();
+        }
+        if (!MemoryAllows(bytes, files->MemoryAvailable())) {
+            throw std::bad_alloc();
+        }
+    }
+
+    struct Abandoned {};
+
+    const std::shared_ptr<FileReader> files;
+    ReadProgress bytesRead{0};
+    std::atomic<bool> readDone{false};
+    std::atomic<bool> abandoned{false};
+    BookItems items;
+    std::string language;
+    std::exception_ptr error;
+};
+
+// Reads, decodes, names the language and splits the items, off the window's thread.
+void ReadAndSplit(Load& load, const std::string& path) {
+    try {
+        std::string bytes = load.files->ReadAll(path, kLargestBook, load.bytesRead);
+        load.readDone = true;
+        load.Claim(0);
+        std::string charset;
+        // A book in another encoding than UTF-8 costs its UTF-8 text beside its file for a
+        // moment; every book the index of its items, an eighth of a byte a byte at most (as
+        // measured over shapes from one line of 100 MB to 300 MB of commas).
+        std::string text = DecodeBookText(std::move(bytes), &charset, [&load](std::size_t decoded) {
+            load.Claim(decoded + decoded / 8);
+        });
+        load.language = GuessBookLanguage(text, charset);
+        load.Claim(text.size() / 8);
+        load.items = ReadBookItems(std::move(text));
+    } catch (const Load::Abandoned&) {
+        // Nobody waits for it any more.
+    } catch (...) {
+        load.error = std::current_exception();
     }
 }
 
@@ -49,63 +91,39 @@ void BookLoader::LoadEBook_Click() {
 
     // Everything that can fail happens before anything on screen changes, so a file that cannot
     // be used never costs the person the book they had.
-    struct Loaded {
-        ReadProgress bytesRead{0};
-        std::atomic<bool> readDone{false};
-        BookItems items;
-        std::string language;
-        std::exception_ptr error;
-    };
-    auto loaded = std::make_shared<Loaded>();
+    auto load = std::make_shared<Load>(m_services.files);
     const bool finished = m_services.background.Run(
-        [loaded, &files = m_services.files, path] {
-            try {
-                std::string bytes = files.ReadAll(path, kLargestBook, loaded->bytesRead);
-                loaded->readDone = true;
-                std::string charset;
-                // A book in another encoding than UTF-8 costs its UTF-8 text beside its file for a
-                // moment; every book the index of its items, an eighth of a byte a byte at most (as
-                // measured over shapes from one line of 100 MB to 300 MB of commas).
-                std::string text =
-                    DecodeBookText(std::move(bytes), &charset, [&files](std::size_t decoded) {
-                        RefuseUnlessMemoryFor(files, decoded + decoded / 8);
-                    });
-                loaded->language = GuessBookLanguage(text, charset);
-                RefuseUnlessMemoryFor(files, text.size() / 8);
-                loaded->items = ReadBookItems(std::move(text));
-            } catch (...) {
-                loaded->error = std::current_exception();
-            }
-        },
-        [&loaded = *loaded, seen = std::uint64_t{0},
+        [load, path] { ReadAndSplit(*load, path); },
+        [&load = *load, seen = std::uint64_t{0},
          lastNews = std::chrono::milliseconds{0}](std::chrono::milliseconds waited) mutable {
             // Decoding and splitting always move on; only the file itself can stop answering.
-            if (loaded.readDone || loaded.bytesRead != seen) {
-                seen = loaded.bytesRead;
+            if (load.readDone || load.bytesRead != seen) {
+                seen = load.bytesRead;
                 lastNews = waited;
             }
             return waited - lastNews < kLongestReadStall;
         });
+    if (!finished) {
+        load->abandoned = true;
+    }
     try {
         if (!finished) {
             throw RuntimeError(kFileCannotBeRead, FileStoppedAnsweringText(kLongestReadStall));
         }
-        if (loaded->error) {
-            std::rethrow_exception(loaded->error);
+        if (load->error) {
+            std::rethrow_exception(load->error);
         }
     } catch (const RuntimeError& error) {
-        m_services.dialogs.MsgBox(std::string(kProgramName) + " could not load the book\r\n" +
-                                      path + "\r\n\r\n" + error.what(),
-                                  MessageStyle::kExclamation, kProgramName);
+        m_services.dialogs.MsgBox(CouldNotLoadText(path, error.what()), MessageStyle::kExclamation,
+                                  kProgramName);
         return;
     } catch (const std::bad_alloc&) {
-        m_services.dialogs.MsgBox(std::string(kProgramName) + " could not load the book\r\n" +
-                                      path + "\r\n\r\nThere is not enough memory to hold it.",
+        m_services.dialogs.MsgBox(CouldNotLoadText(path, kNotEnoughMemory),
                                   MessageStyle::kExclamation, kProgramName);
         return;
     }
-    BookItems items = std::move(loaded->items);
-    std::string language = std::move(loaded->language);
+    BookItems items = std::move(load->items);
+    std::string language = std::move(load->language);
 
     m_members.SourcePath = std::move(chosen);
     m_members.m_bookLanguage = std::move(language);

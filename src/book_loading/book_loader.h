@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <memory>
 
 #include "form_state/form1_members.h"
 #include "platform/application.h"
@@ -27,9 +28,6 @@ inline constexpr std::size_t kLargestBook = std::size_t{1} << 30;
 // A read that brings no byte for this long is given up: a book on a network share that stopped
 // answering would otherwise hold every command for ever.
 inline constexpr std::chrono::seconds kLongestReadStall{10};
-// Memory left to the program itself, beyond what a book costs, while it takes the book in: the rows
-// the list lays out, the voice.
-inline constexpr std::size_t kMemoryMargin = std::size_t{32} << 20;
 
 struct LoadingServices {
     BookList& list;
@@ -37,7 +35,8 @@ struct LoadingServices {
     Label& title;
     Dialogs& dialogs;
     FileDialog& fileDialog;
-    FileReader& files;
+    // Owned with the loads that may outlive the command, on a file that stopped answering.
+    std::shared_ptr<FileReader> files;
     Application& app;
     BackgroundWork& background;
 };

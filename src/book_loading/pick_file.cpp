@@ -5,13 +5,14 @@
 
 #include "platform/runtime_error.h"
 #include "platform/text/utf8.h"
+#include "texts/program_texts.h"
 
 namespace orlavo {
 namespace {
 
 const std::string& Slot(const std::vector<std::string>& list, float index) {
     if (!(index >= 0.0F) || index >= static_cast<float>(list.size())) {
-        throw RuntimeError(kSubscriptOutOfRange, "Subscript out of range");
+        throw RuntimeError(kSubscriptOutOfRange, kSubscriptOutOfRangeText);
     }
     return list[static_cast<std::size_t>(index)];
 }

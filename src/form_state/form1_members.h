@@ -12,8 +12,8 @@
 #include <stop_token>
 #include <string>
 
-#include "form_state/voice_keeper.h"
 #include "platform/desktop_session.h"
+#include "voice_keeping/voice_keeper.h"
 
 namespace orlavo {
 

@@ -3,10 +3,10 @@
 #include <string>
 #include <utility>
 
-#include "form_state/program_texts.h"
 #include "main_window/closing_animation.h"
 #include "platform/voice_failure.h"
 #include "reading/reading_presence.h"
+#include "texts/program_texts.h"
 
 namespace orlavo {
 Form1::Form1(Form1Services services)

@@ -11,6 +11,7 @@
 #include "form_state/form1_members.h"
 #include "platform/application.h"
 #include "platform/desktop_session.h"
+#include "platform/form_event.h"
 #include "platform/window_geometry.h"
 #include "reading/reading_commands.h"
 
@@ -22,7 +23,7 @@ struct Form1Services {
     Label& title;
     Dialogs& dialogs;
     FileDialog& fileDialog;
-    FileReader& files;
+    std::shared_ptr<FileReader> files;
     EventPump& pump;
     Clock& clock;
     Application& app;
@@ -40,19 +41,8 @@ struct Form1Services {
 
 class Form1 {
   public:
-    enum class Event {
-        kLoad,
-        kLoadEBookClick,
-        kStartOrlavoClick,
-        kStartOrlavoFromLineClick,
-        kStopOrlavoClick,
-        kUnload,
-        // The desktop's media controls (a headset's buttons, the lock screen, playerctl).
-        kMediaPlay,
-        kMediaPause,
-        kMediaPlayPause,
-        kMediaStop,
-    };
+    // The window's events and the media controls, one set for every source (platform/).
+    using Event = FormEvent;
 
     explicit Form1(Form1Services services);
 

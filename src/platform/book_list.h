@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/book_items.h"
+#include "book_items/book_items.h"
 
 namespace orlavo {
 

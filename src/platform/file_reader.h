@@ -14,8 +14,8 @@ using ReadProgress = std::atomic<std::uint64_t>;
 // Reads a whole file into memory. A file that cannot be used raises a RuntimeError whose message
 // says why in plain words (missing, a folder, not a regular file, unreadable, too large): error 53
 // when there is no such file, error 57 for every other reason. No file is left open either way.
-// A file larger than the memory the system can still give is refused with std::bad_alloc before
-// it is read: the kernel would promise the pages and later end the program as they are touched.
+// A file larger than the memory budget allows (platform/memory_budget.h) is refused with
+// std::bad_alloc before it is read.
 class FileReader {
   public:
     virtual ~FileReader() = default;

@@ -7,6 +7,7 @@
 
 #include "platform/runtime_error.h"
 #include "platform/text/ascii.h"
+#include "texts/program_texts.h"
 
 namespace orlavo {
 namespace {
@@ -75,7 +76,7 @@ bool IsNumeric(std::string_view text, std::string_view decimalMark) {
 double TextToDouble(std::string_view text, std::string_view decimalMark) {
     std::string normal;
     if (!Normalise(text, decimalMark, normal)) {
-        throw RuntimeError(kInvalidArgument, "\"" + std::string(text) + "\" is not a number");
+        throw RuntimeError(kInvalidArgument, NotANumberText(std::string(text)));
     }
     double value = 0.0;
     const auto [end, error] = std::from_chars(normal.data(), normal.data() + normal.size(), value);
@@ -94,7 +95,7 @@ std::int32_t RoundToInteger(double value) {
     const double rounded = std::nearbyint(value);  // the default rounding mode is half to even
     if (!std::isfinite(rounded) || rounded < std::numeric_limits<std::int32_t>::min() ||
         rounded > std::numeric_limits<std::int32_t>::max()) {
-        throw RuntimeError(kOverflow, "Overflow");
+        throw RuntimeError(kOverflow, kOverflowText);
     }
     return static_cast<std::int32_t>(rounded);
 }

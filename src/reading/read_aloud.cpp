@@ -4,9 +4,9 @@
 #include <string>
 #include <utility>
 
-#include "form_state/program_texts.h"
 #include "platform/voice_failure.h"
 #include "reading/reading_presence.h"
+#include "texts/program_texts.h"
 
 namespace orlavo {
 namespace {
@@ -84,7 +84,7 @@ void ReadFromSelection(Form1Members& members, const ReadingServices& services) {
             return;
         }
         if (position == std::numeric_limits<std::int32_t>::max()) {
-            throw RuntimeError(kOverflow, "Overflow");
+            throw RuntimeError(kOverflow, kOverflowText);
         }
         // The highlight moves on to the first item not yet heard, before the pump step, so that
         // a Stop chosen there tells of it and leaves it highlighted.

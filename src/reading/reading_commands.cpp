@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "form_state/program_texts.h"
 #include "reading/line_number.h"
 #include "reading/reading_presence.h"
+#include "texts/program_texts.h"
 
 namespace orlavo {
 

@@ -6,9 +6,10 @@
 #include <algorithm>
 #include <functional>
 #include <map>
+#include <memory>
+#include <utility>
 #include <vector>
 
-#include "form_state/voice_keeper.h"
 #include "main_window/form1.h"
 #include "platform/application.h"
 #include "platform/background_work.h"
@@ -24,6 +25,8 @@
 #include "platform/screen_reader.h"
 #include "platform/text_box.h"
 #include "platform/window_geometry.h"
+#include "texts/program_texts.h"
+#include "voice_keeping/voice_keeper.h"
 
 namespace orlavo::testing {
 
@@ -82,7 +85,7 @@ class FakePlatform : public BookList, public TextBox, public Label, public Dialo
         requests.push_back(request);
         return m_chosen < choices.size() ? choices[m_chosen++] : std::nullopt;
     }
-    std::optional<std::size_t> MemoryAvailable() override { return memory; }
+    std::optional<std::size_t> MemoryAvailable() override { return Call("memory", memory); }
     std::string ReadAll(const std::string& file, std::size_t, ReadProgress& progress) override {
         if (!Call("read", files.contains(file))) {
             throw RuntimeError(kFileNotFound, "No file.");
@@ -105,21 +108,31 @@ class FakePlatform : public BookList, public TextBox, public Label, public Dialo
         }
     }
     void Sleep(int) override { Note(Call("sleep", std::string("pause"))); }
-    // Runs the job at once, or, while stalledRead is set, waits on it in steps of a quarter
-    // second without running it, as for a file on a share that stopped answering.
+    // Runs the job at once, then waits on as long as slowWork says its decoding lasts; or, while
+    // stalledRead is set, waits on it in steps of a quarter second without running it, as for a
+    // file on a share that stopped answering, and keeps it in `leftBehind`.
     bool Run(std::function<void()> job, const KeepWaiting& keepWaiting) override {
         for (std::chrono::milliseconds waited{0}; stalledRead;
              waited += std::chrono::milliseconds(250)) {
             if (!keepWaiting(waited) || waited.count() > 60000) {
                 Note("gave up after " + std::to_string(waited.count()) + " ms");
+                leftBehind.push_back(std::move(job));
                 return false;
             }
         }
         m_waiting = &keepWaiting;
         m_abandoned = false;
         job();
+        for (std::chrono::milliseconds waited{250}; waited <= slowWork && !m_abandoned;
+             waited += std::chrono::milliseconds(250)) {
+            if (!keepWaiting(waited)) {
+                Note("gave up after " + std::to_string(waited.count()) + " ms");
+                return false;
+            }
+        }
         return !m_abandoned;
     }
+    int Calls(const std::string& operation) const { return m_calls[operation]; }
     [[noreturn]] void EndProgram() override { throw ProgramEnded{}; }
     std::string AppPath() const override { return "/opt/orlavo/bin"; }
     // The window takes every write, unless it cannot move or the size is below minimumSize.
@@ -154,6 +167,10 @@ class FakePlatform : public BookList, public TextBox, public Label, public Dialo
             void Prepare() override { p.Call("prepare", 0); }
             Spoken Speak(std::string text, std::string_view language,
                          const Listening& listening) override {
+                if (std::exchange(p.speaking, true)) {
+                    p.Note("two voices at once");
+                }
+                const std::shared_ptr<void> done(nullptr, [this](void*) { p.speaking = false; });
                 const std::string heard = "say " + text;
                 p.Note(p.Call("speak", language.empty() ? heard : heard + " in " += language));
                 for (std::size_t at = text.find_first_not_of(' '); at != std::string::npos;
@@ -193,7 +210,8 @@ class FakePlatform : public BookList, public TextBox, public Label, public Dialo
                 .title = *this,
                 .dialogs = *this,
                 .fileDialog = *this,
-                .files = *this,
+                // The fake outlives every job of its test: shared, but not owned.
+                .files = std::shared_ptr<FileReader>(std::shared_ptr<FileReader>(), this),
                 .pump = pump != nullptr ? *pump : *this,
                 .clock = *this,
                 .app = *this,
@@ -252,6 +270,7 @@ class FakePlatform : public BookList, public TextBox, public Label, public Dialo
     std::map<int, std::function<void()>> at;              // what the person chooses at a pump step
     std::map<int, std::function<void()>> hearing;  // ... while a word is heard, counted from 1
     bool wordsHeard = false;
+    bool speaking = false;
     int wordsSpoken = 0;
     std::int32_t selected = -1;
     std::string path, caption;
@@ -267,13 +286,15 @@ class FakePlatform : public BookList, public TextBox, public Label, public Dialo
     float minimumSize = 0;
     bool canMove = true;
     bool stalledRead = false;
+    std::chrono::milliseconds slowWork{0};
+    std::vector<std::function<void()>> leftBehind;
     std::size_t readPace = 0;
     std::optional<std::size_t> memory;  // what the system can still give; nothing: it does not say
 
   private:
     std::int32_t Checked(std::int32_t at) const {
         if (at < 0 || at >= m_items.size()) {
-            throw RuntimeError(kInvalidListPosition, "Invalid property array index");
+            throw RuntimeError(kInvalidListPosition, kInvalidArrayIndex);
         }
         return at;
     }

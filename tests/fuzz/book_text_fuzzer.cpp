@@ -3,16 +3,21 @@
 // without stray control characters (C0, DEL or C1), the language is a short lowercase code or
 // nothing, and no item holds a line end. The corpus holds legacy encodings and UTF-16 without a
 // mark, so mutations reach uchardet, iconv and the damaged-UTF-8 repair as well.
+// The same bytes also give the lengths of a book's lines, up to several times the span past which
+// a block of the item index keeps every start, and the index must find each line as a plain split
+// at the line ends does.
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
-#include "book_loading/book_language.h"
-#include "book_loading/field_reader.h"
-#include "book_loading/text_decoder.h"
+#include "book_items/item_reader.h"
+#include "book_language/book_language.h"
+#include "text_decoding/text_decoder.h"
 
 namespace {
 
@@ -70,6 +75,34 @@ bool HasStrayControl(std::string_view text) {
     return false;
 }
 
+// Lines whose lengths the bytes give: most short, those of the highest bytes long enough that a
+// block of the index holding one spans far. The index built line by line must give each back.
+void CheckIndexAgainstAPlainSplit(const std::uint8_t* data, std::size_t size) {
+    constexpr std::size_t kMostBytes = 4 << 20;
+    constexpr std::uint8_t kLongFrom = 240;
+    std::string text;
+    std::vector<std::size_t> starts;
+    orlavo::BookItems::Index index;
+    for (std::size_t i = 0; i < size && text.size() < kMostBytes; ++i) {
+        const std::size_t length =
+            data[i] < kLongFrom ? data[i] : orlavo::BookItems::kFarSpan + data[i];
+        if (i > 0) {
+            text.push_back('\n');
+        }
+        starts.push_back(text.size());
+        text.append(length, static_cast<char>('a' + i % 26));
+        index.Add(length);
+    }
+    const orlavo::BookItems book(text, std::move(index));
+    for (std::size_t i = 0; i < starts.size(); ++i) {
+        const std::size_t end = i + 1 < starts.size() ? starts[i + 1] - 1 : text.size();
+        if (book.at(static_cast<std::int32_t>(i)) !=
+            std::string_view(text).substr(starts[i], end - starts[i])) {
+            std::abort();
+        }
+    }
+}
+
 bool IsLanguageCode(std::string_view code) {
     return code.size() <= 3 &&
            code.find_first_not_of("abcdefghijklmnopqrstuvwxyz") == std::string_view::npos;
@@ -84,6 +117,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         !IsLanguageCode(orlavo::GuessBookLanguage(text))) {
         std::abort();
     }
+    CheckIndexAgainstAPlainSplit(data, size);
     const orlavo::BookItems items = orlavo::ReadBookItems(text);
     for (std::int32_t i = 0; i < items.size(); ++i) {
         const std::string_view item = items.at(i);

@@ -12,6 +12,7 @@
 #include "platform/dbus/bus_timeouts.h"
 #include "platform/dbus/mpris_application_adaptor.h"
 #include "platform/dbus/mpris_player_adaptor.h"
+#include "texts/program_texts.h"
 
 namespace orlavo {
 namespace {
@@ -37,7 +38,7 @@ DBusDesktopSession::DBusDesktopSession(const std::string& identity, const std::s
       m_desktopEntry(QString::fromStdString(desktopEntry)),
       m_volume(volume),
       m_link(std::make_shared<Link>(this)),
-      m_inhibitor(m_identity, QStringLiteral("Reading a book aloud")),
+      m_inhibitor(m_identity, QString::fromUtf8(window_texts::kKeepingAwake)),
       m_contrast([this](bool high) {
           if (m_highContrast) {
               m_highContrast(high);
@@ -52,8 +53,12 @@ DBusDesktopSession::~DBusDesktopSession() {
     m_link->session = nullptr;
 }
 
-void DBusDesktopSession::SetCommandHandler(std::function<void(Command)> handler) {
+void DBusDesktopSession::SetEventHandler(std::function<void(FormEvent)> handler) {
     m_handler = std::move(handler);
+}
+
+void DBusDesktopSession::SetRaiseHandler(std::function<void()> handler) {
+    m_raise = std::move(handler);
 }
 
 void DBusDesktopSession::SetHighContrastHandler(std::function<void(bool)> handler) {
@@ -101,15 +106,25 @@ void DBusDesktopSession::RequestName(const QString& name, bool orAnInstance) {
             });
 }
 
-void DBusDesktopSession::Choose(Command command) {
-    QMetaObject::invokeMethod(
-        this,
-        [this, command] {
-            if (m_handler) {
-                m_handler(command);
-            }
-        },
-        Qt::QueuedConnection);
+void DBusDesktopSession::Choose(FormEvent event) {
+    Later([this, event] {
+        if (m_handler) {
+            m_handler(event);
+        }
+    });
+}
+
+void DBusDesktopSession::Raise() {
+    Later([this] {
+        if (m_raise) {
+            m_raise();
+        }
+    });
+}
+
+// From the event loop, once the bus has its answer, so a caller never waits for what it starts.
+void DBusDesktopSession::Later(const std::function<void()>& work) {
+    QMetaObject::invokeMethod(this, work, Qt::QueuedConnection);
 }
 
 void DBusDesktopSession::ShowState(ReadingState state) {

@@ -19,6 +19,7 @@
 #include "platform/dbus/dbus_idle_inhibitor.h"
 #include "platform/dbus/desktop_contrast.h"
 #include "platform/desktop_session.h"
+#include "platform/form_event.h"
 #include "platform/stream_volume.h"
 
 namespace orlavo {
@@ -29,8 +30,6 @@ class DBusDesktopSession : public QObject, public DesktopSession {
     Q_OBJECT
 
   public:
-    enum class Command { kPlay, kPause, kPlayPause, kStop, kRaise, kQuit };
-
     // `identity` is the name media controls show, `desktopEntry` the base name of the .desktop
     // file they find the icon through.
     // `volume` is what the media controls' Volume sets.
@@ -38,7 +37,10 @@ class DBusDesktopSession : public QObject, public DesktopSession {
                        StreamVolume& volume);
     ~DBusDesktopSession() override;
 
-    void SetCommandHandler(std::function<void(Command)> handler);
+    // Hears the media controls' buttons as the events Form1 runs (Quit closes the window, as its
+    // close button does), and Raise, which only brings the window up.
+    void SetEventHandler(std::function<void(FormEvent)> handler);
+    void SetRaiseHandler(std::function<void()> handler);
     // Hears whether the desktop asks for high contrast, once the bus says and whenever it changes.
     void SetHighContrastHandler(std::function<void(bool)> handler);
     // Connects to the session bus in the background, then offers the player there.
@@ -50,7 +52,8 @@ class DBusDesktopSession : public QObject, public DesktopSession {
 
     // For the adaptors. A command is handed on from the event loop once the bus has its answer,
     // so a caller never waits for the reading it starts.
-    void Choose(Command command);
+    void Choose(FormEvent event);
+    void Raise();
     QString Identity() const { return m_identity; }
     QString DesktopEntry() const { return m_desktopEntry; }
     ReadingState State() const { return m_state; }
@@ -63,12 +66,14 @@ class DBusDesktopSession : public QObject, public DesktopSession {
 
     void Offer(const QDBusConnection& bus);
     void RequestName(const QString& name, bool orAnInstance);
+    void Later(const std::function<void()>& work);
     void Announce();
 
     QString m_identity;
     QString m_desktopEntry;
     StreamVolume& m_volume;
-    std::function<void(Command)> m_handler;
+    std::function<void(FormEvent)> m_handler;
+    std::function<void()> m_raise;
     std::shared_ptr<Link> m_link;
     std::optional<QDBusConnection> m_bus;
     DBusIdleInhibitor m_inhibitor;

@@ -16,11 +16,11 @@ QString MprisApplicationAdaptor::desktopEntry() const {
 }
 
 void MprisApplicationAdaptor::Raise() {
-    m_session.Choose(DBusDesktopSession::Command::kRaise);
+    m_session.Raise();
 }
 
 void MprisApplicationAdaptor::Quit() {
-    m_session.Choose(DBusDesktopSession::Command::kQuit);
+    m_session.Choose(FormEvent::kUnload);
 }
 
 }  // namespace orlavo

@@ -68,19 +68,19 @@ void MprisPlayerAdaptor::setVolume(double level) {
 }
 
 void MprisPlayerAdaptor::Play() {
-    m_session.Choose(DBusDesktopSession::Command::kPlay);
+    m_session.Choose(FormEvent::kMediaPlay);
 }
 
 void MprisPlayerAdaptor::Pause() {
-    m_session.Choose(DBusDesktopSession::Command::kPause);
+    m_session.Choose(FormEvent::kMediaPause);
 }
 
 void MprisPlayerAdaptor::PlayPause() {
-    m_session.Choose(DBusDesktopSession::Command::kPlayPause);
+    m_session.Choose(FormEvent::kMediaPlayPause);
 }
 
 void MprisPlayerAdaptor::Stop() {
-    m_session.Choose(DBusDesktopSession::Command::kStop);
+    m_session.Choose(FormEvent::kMediaStop);
 }
 
 }  // namespace orlavo

@@ -16,9 +16,11 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/memory_budget.h"
 #include "platform/runtime_error.h"
 #include "platform/text/iconv_converter.h"
 #include "platform/text/utf8.h"
+#include "texts/program_texts.h"
 
 namespace orlavo {
 namespace {
@@ -44,12 +46,12 @@ class FileDescriptor {
     switch (error) {
         case ENOENT:
         case ENOTDIR:
-            throw RuntimeError(kFileNotFound, "There is no file by that name.");
+            throw RuntimeError(kFileNotFound, kNoSuchFile);
         case EACCES:
         case EPERM:
-            CannotRead("You do not have permission to read this file.");
+            CannotRead(kNoPermission);
         default:
-            CannotRead(std::string("The file could not be read: ") + std::strerror(error) + ".");
+            CannotRead(CouldNotReadText(std::strerror(error)));
     }
 }
 
@@ -65,8 +67,7 @@ std::string SizeText(std::size_t bytes) {
 }
 
 [[noreturn]] void TooLarge(std::size_t maxBytes) {
-    CannotRead("The file is larger than " + SizeText(maxBytes) +
-               ", too large to be a book Orlavo can read.");
+    CannotRead(FileTooLargeText(SizeText(maxBytes)));
 }
 
 // Read in pieces, so that whoever waits sees the bytes come in: a share that has stopped
@@ -219,12 +220,10 @@ std::string PosixFileReader::ReadAll(const std::string& path, std::size_t maxByt
         FailedCall(errno);
     }
     if (S_ISDIR(status.st_mode)) {
-        CannotRead("This is a folder, not a file.");
+        CannotRead(kIsAFolder);
     }
     if (!S_ISREG(status.st_mode)) {
-        CannotRead(
-            "This is not an ordinary file but a device, a pipe or a socket, which cannot hold a "
-            "book.");
+        CannotRead(kNotAFile);
     }
     const auto size = static_cast<std::size_t>(status.st_size);
     if (size > maxBytes) {
@@ -232,8 +231,7 @@ std::string PosixFileReader::ReadAll(const std::string& path, std::size_t maxByt
     }
 
     // Only the bytes themselves are asked for here; the loader asks for what it makes of them.
-    if (const std::optional<std::size_t> available = MemoryAvailable();
-        available && size > *available) {
+    if (!MemoryAllows(size, MemoryAvailable())) {
         throw std::bad_alloc();
     }
 

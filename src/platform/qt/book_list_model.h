@@ -2,7 +2,7 @@
 
 #include <QAbstractListModel>
 
-#include "platform/book_items.h"
+#include "book_items/book_items.h"
 
 namespace orlavo {
 

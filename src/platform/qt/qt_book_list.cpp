@@ -5,6 +5,7 @@
 #include "platform/qt/book_list_model.h"
 #include "platform/qt/book_list_view.h"
 #include "platform/runtime_error.h"
+#include "texts/program_texts.h"
 
 namespace orlavo {
 
@@ -46,7 +47,7 @@ void QtBookList::ShowHeard(std::int32_t position, std::size_t begin, std::size_t
 
 void QtBookList::CheckPosition(std::int32_t position) const {
     if (position < 0 || position >= m_model.items().size()) {
-        throw RuntimeError(kInvalidListPosition, "Invalid property array index");
+        throw RuntimeError(kInvalidListPosition, kInvalidArrayIndex);
     }
 }
 

@@ -12,6 +12,7 @@
 
 #include "platform/qt/window_wait.h"
 #include "platform/runtime_error.h"
+#include "texts/program_texts.h"
 
 namespace orlavo {
 namespace {
@@ -33,7 +34,7 @@ float ToTwips(int pixels) {
 int ToPixels(float twips) {
     const float pixels = std::nearbyint(twips / kTwipsPerPixel);
     if (!(std::fabs(pixels) <= kLargestPixel)) {
-        throw RuntimeError(kOverflow, "The window cannot be placed that far.");
+        throw RuntimeError(kOverflow, kWindowTooFar);
     }
     return static_cast<int>(pixels);
 }
@@ -78,7 +79,7 @@ void QtWindowGeometry::SetLeft(float twips) {
 int QtWindowGeometry::FrameSide(float twips, int border) const {
     const int pixels = ToPixels(twips);
     if (pixels - border < 1) {
-        throw RuntimeError(kInvalidArgument, "The window cannot be made that small.");
+        throw RuntimeError(kInvalidArgument, kWindowTooSmall);
     }
     return pixels;
 }
@@ -98,7 +99,7 @@ void QtWindowGeometry::SetHeight(float twips) {
 float QtWindowGeometry::ScreenWidth() const {
     const QScreen* screen = m_window.screen();
     if (screen == nullptr) {
-        throw RuntimeError(kInvalidArgument, "The window is on no screen.");
+        throw RuntimeError(kInvalidArgument, kWindowOnNoScreen);
     }
     return ToTwips(screen->geometry().width());
 }

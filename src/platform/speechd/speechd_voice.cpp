@@ -3,12 +3,13 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
-#include <map>
 #include <memory>
 #include <stop_token>
 #include <utility>
 
+#include "platform/speechd/message_events.h"
 #include "platform/speechd/speech_watchdog.h"
+#include "platform/speechd/ssml_text.h"
 #include "platform/text/ascii.h"
 #include "platform/text/words.h"
 #include "platform/voice_failure.h"
@@ -30,84 +31,6 @@ constexpr SteadyClock::duration kProbeInterval = 2s;
 // in a row; past that something keeps cancelling everything, and the item counts as spoken so
 // reading goes on instead of starting the same item for ever.
 constexpr int kMostInterruptions = 20;
-
-// speech-dispatcher reports the events of a message through a plain function told only the
-// message and the client number, with no room for a pointer of ours; so the voices waiting are
-// found by their client number in one table for the whole process.
-struct Listeners {
-    std::mutex mutex;
-    std::map<std::size_t, SpeechDispatcherVoice*> voices;
-};
-
-Listeners& TheListeners() {
-    static Listeners listeners;
-    return listeners;
-}
-
-void OnMessageEvent(std::size_t messageId, std::size_t clientId, SPDNotificationType type) {
-    Listeners& listeners = TheListeners();
-    std::lock_guard lock(listeners.mutex);
-    const auto found = listeners.voices.find(clientId);
-    if (found == listeners.voices.end()) {
-        return;
-    }
-    if (type == SPD_EVENT_BEGIN) {
-        found->second->Begun(messageId);
-    } else if (type == SPD_EVENT_CANCEL) {
-        found->second->Cancelled(messageId);
-    } else {
-        found->second->Finished(messageId);
-    }
-}
-
-void OnIndexMark(std::size_t messageId, std::size_t clientId, SPDNotificationType,
-                 char* indexMark) {
-    Listeners& listeners = TheListeners();
-    std::lock_guard lock(listeners.mutex);
-    if (const auto found = listeners.voices.find(clientId);
-        found != listeners.voices.end() && indexMark != nullptr) {
-        found->second->Marked(messageId, indexMark);
-    }
-}
-
-// Text as it goes in SSML: the three characters markup gives a meaning, and the control
-// characters XML forbids, which a book has none of that matter.
-void AppendEscaped(std::string& ssml, std::string_view text) {
-    for (const char c : text) {
-        switch (c) {
-            case '&':
-                ssml += "&amp;";
-                break;
-            case '<':
-                ssml += "&lt;";
-                break;
-            case '>':
-                ssml += "&gt;";
-                break;
-            default:
-                ssml += static_cast<unsigned char>(c) < 0x20 && c != '\t' ? ' ' : c;
-        }
-    }
-}
-
-// The text as SSML, with, when `marked`, a mark before each word named by the byte it begins at.
-// espeak-ng drops a mark that stands between a full stop and the capital of the next sentence
-// ("one. <mark/>Two"), which would leave the first word of every sentence unmarked; a word joiner
-// before the mark, a character that is neither seen nor heard, keeps it and changes no timing.
-std::string AsSsml(std::string_view text, bool marked) {
-    std::string ssml = "<speak>";
-    for (std::size_t at = 0; at < text.size();) {
-        const std::size_t word = marked ? words::NextStart(text, at) : text.size();
-        AppendEscaped(ssml, text.substr(at, word - at));
-        if (word == text.size()) {
-            break;
-        }
-        ssml += "\u2060<mark name=\"" + std::to_string(word) + "\"/>";
-        at = words::End(text, word);
-        AppendEscaped(ssml, text.substr(word, at - word));
-    }
-    return ssml + "</speak>";
-}
 
 RuntimeError Failure(const std::string& message) {
     return RuntimeError(kSpeechFailed, message);
@@ -161,16 +84,9 @@ void SpeechDispatcherVoice::Connect() {
     if (m_clientId == 0) {
         throw Failure(speechd_failures::kStoppedAnswering);
     }
-    {
-        Listeners& listeners = TheListeners();
-        std::lock_guard lock(listeners.mutex);
-        listeners.voices[m_clientId] = this;
-    }
+    message_events::Listen(m_clientId, this);
     const bool refused = Result<bool>([](SPDConnection* connection) {
-        connection->callback_begin = OnMessageEvent;
-        connection->callback_end = OnMessageEvent;
-        connection->callback_cancel = OnMessageEvent;
-        connection->callback_im = OnIndexMark;
+        message_events::Route(connection);
         return spd_set_notification_on(connection, SPD_BEGIN) != 0 ||
                spd_set_notification_on(connection, SPD_END) != 0 ||
                spd_set_notification_on(connection, SPD_CANCEL) != 0 ||
@@ -443,11 +359,7 @@ void SpeechDispatcherVoice::Close() {
     if (m_connection == nullptr) {
         return;
     }
-    {
-        Listeners& listeners = TheListeners();
-        std::lock_guard lock(listeners.mutex);
-        listeners.voices.erase(m_clientId);
-    }
+    message_events::Forget(m_clientId);
     // What the program was saying stops with it, rather than running on after it.
     if (!ConnectionLost() && !m_unresponsive && !m_connection->Unresponsive()) {
         Cancel();

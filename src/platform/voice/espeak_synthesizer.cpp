@@ -15,6 +15,7 @@
 #include "platform/text/ascii.h"
 #include "platform/text/utf8.h"
 #include "platform/text/words.h"
+#include "texts/program_texts.h"
 
 namespace orlavo {
 
@@ -162,9 +163,9 @@ EspeakSynthesizer::EspeakSynthesizer() {
     espeak_ng_ERROR_CONTEXT context = nullptr;
     const espeak_ng_STATUS status = espeak_ng_Initialize(&context);
     espeak_ng_ClearErrorContext(&context);
-    Check(status, "The speech engine could not load its data");
+    Check(status, kEngineDataMissing);
     Check(espeak_ng_InitializeOutput(ENOUTPUT_MODE_SYNCHRONOUS, kBufferMilliseconds, nullptr),
-          "The speech engine could not start");
+          kEngineCannotStart);
     espeak_SetSynthCallback(DeliverSamples);
     m_sampleRate = espeak_ng_GetSampleRate();
     SelectLanguage("en");
@@ -189,11 +190,10 @@ std::vector<std::string> EspeakSynthesizer::Languages() const {
 void EspeakSynthesizer::SelectLanguage(const std::string& language) {
     const std::vector<std::string> languages = Languages();
     if (std::find(languages.begin(), languages.end(), language) == languages.end()) {
-        throw RuntimeError(kSpeechFailed, "There is no voice for the language \"" + language +
-                                              "\" (" + StatusMessage(ENS_VOICE_NOT_FOUND) + ").");
+        throw RuntimeError(kSpeechFailed, NoVoiceForText(language) + " (" +
+                                              StatusMessage(ENS_VOICE_NOT_FOUND) + ").");
     }
-    const std::string failed =
-        "The voice for the language \"" + language + "\" could not be loaded";
+    const std::string failed = VoiceNotLoadedText(language);
     if (m_parameters && !m_parameters->variant.empty()) {
         // A language code names its voice too; "+variant" picks the person's kind of voice.
         Check(espeak_ng_SetVoiceByName((language + "+" + m_parameters->variant).c_str()), failed);
@@ -221,7 +221,7 @@ void EspeakSynthesizer::Synthesize(std::string plain, PcmSink& sink, const WordH
     if (delivery.error) {
         std::rethrow_exception(delivery.error);
     }
-    Check(status, "The speech engine could not speak the text");
+    Check(status, kEngineCannotSpeak);
     sink.Finish();
 }
 

@@ -56,7 +56,8 @@ PulseAudioOutput::PulseAudioOutput(int sampleRate, std::string programName,
     : m_sampleRate(sampleRate),
       m_programName(std::move(programName)),
       m_volume(volume),
-      m_mainloop(pa_mainloop_new()) {
+      m_mainloop(pa_mainloop_new()),
+      m_cues(sampleRate) {
     if (m_mainloop == nullptr) {
         throw RuntimeError(kAudioFailed, CannotConnect(PA_ERR_INTERNAL));
     }
@@ -107,7 +108,7 @@ void PulseAudioOutput::Connect() {
     RunUntil([this] { return pa_stream_get_state(m_stream) == PA_STREAM_READY; }, kPatience,
              CannotConnect);
     m_samplesSinceFinish = 0;
-    AskForTiming();
+    m_cues.AskForTiming(m_stream);
 }
 
 void PulseAudioOutput::Write(std::span<const std::int16_t> samples) {
@@ -135,7 +136,7 @@ void PulseAudioOutput::Write(std::span<const std::int16_t> samples) {
         } else {
             pa_operation_unref(resume);
             m_paused = false;
-            AskForTiming();
+            m_cues.AskForTiming(m_stream);
         }
     }
     if (m_stream == nullptr) {
@@ -171,7 +172,7 @@ void PulseAudioOutput::Write(std::span<const std::int16_t> samples) {
 }
 
 void PulseAudioOutput::Cue(std::function<void()> reached) {
-    m_cues.emplace_back(m_samplesSinceFinish, std::move(reached));
+    m_cues.Add(m_samplesSinceFinish, std::move(reached));
 }
 
 void PulseAudioOutput::Finish() {
@@ -183,9 +184,7 @@ void PulseAudioOutput::Finish() {
     }
     if (m_stream == nullptr) {
         // Nothing was played since the last failure: whatever was cued has been heard.
-        for (; !m_cues.empty(); m_cues.pop_front()) {
-            m_cues.front().second();
-        }
+        m_cues.ReachAll();
         return;
     }
     // The drain may take as long as the audio still buffered lasts; everything written since the
@@ -215,9 +214,7 @@ void PulseAudioOutput::Finish() {
         FailPlaying();
     }
     // All of it has been heard, the end included.
-    for (; !m_cues.empty(); m_cues.pop_front()) {
-        m_cues.front().second();
-    }
+    m_cues.ReachAll();
     m_samplesSinceFinish = 0;
     Pause();
 }
@@ -246,7 +243,7 @@ void PulseAudioOutput::Cancel() {
 
 void PulseAudioOutput::NextUtterance() {
     m_cut = false;
-    m_cues.clear();
+    m_cues.Clear();
 }
 
 void PulseAudioOutput::CutUtterance() {
@@ -254,61 +251,19 @@ void PulseAudioOutput::CutUtterance() {
     pa_mainloop_wakeup(m_mainloop);
 }
 
-// The server is asked where playback is as soon as the stream plays again: until it answers, a
-// position worked out from before the pause could reach a cue before its sound is heard.
-void PulseAudioOutput::AskForTiming() {
-    m_timingKnown = false;
-    pa_operation* asking = pa_stream_update_timing_info(
-        m_stream,
-        [](pa_stream*, int success, void* output) {
-            static_cast<PulseAudioOutput*>(output)->m_timingKnown = success != 0;
-        },
-        this);
-    if (asking != nullptr) {
-        pa_operation_unref(asking);
+// Nothing more of the utterance under way is waited for: neither its words nor its end.
+void PulseAudioOutput::ForgetUtterance() {
+    m_cues.Clear();
+    if (m_draining != nullptr) {
+        pa_operation_cancel(m_draining);
+        pa_operation_unref(std::exchange(m_draining, nullptr));
     }
-}
-
-std::optional<std::int64_t> PulseAudioOutput::Played() const {
-    pa_usec_t latency = 0;
-    int negative = 0;
-    if (m_stream == nullptr || !m_timingKnown ||
-        pa_stream_get_latency(m_stream, &latency, &negative) < 0) {
-        return std::nullopt;
-    }
-    // A negative latency means the server has played past what was written: it ran dry.
-    const auto waiting =
-        negative != 0 ? 0 : static_cast<std::int64_t>(latency * m_sampleRate / 1000000);
-    return m_samplesSinceFinish - waiting;
-}
-
-Microseconds PulseAudioOutput::ReachCues(Microseconds limit) {
-    const std::optional<std::int64_t> played = Played();
-    if (!played) {
-        // The server's answer wakes the loop; this only bounds a lost one.
-        return m_cues.empty() ? limit : std::min(limit, Microseconds(10000));
-    }
-    // A cue is reached once the sample after it is at the speaker.
-    while (!m_cues.empty() && m_cues.front().first < *played) {
-        const std::function<void()> reached = std::move(m_cues.front().second);
-        m_cues.pop_front();
-        reached();
-    }
-    if (m_cues.empty()) {
-        return limit;
-    }
-    const std::int64_t ahead = m_cues.front().first - *played + 1;
-    return std::clamp(Microseconds(ahead * 1000000 / m_sampleRate), Microseconds(1000), limit);
 }
 
 // Quiet at once: the server drops what it holds of the stream and pauses it; the connection stays
 // for the next utterance, whose Write plays it again.
 void PulseAudioOutput::DropUtterance() {
-    m_cues.clear();
-    if (m_draining != nullptr) {
-        pa_operation_cancel(m_draining);
-        pa_operation_unref(std::exchange(m_draining, nullptr));
-    }
+    ForgetUtterance();
     if (m_stream != nullptr) {
         pa_operation* pause = pa_stream_cork(m_stream, 1, nullptr, nullptr);
         pa_operation* drop = pa_stream_flush(m_stream, nullptr, nullptr);
@@ -353,7 +308,7 @@ void PulseAudioOutput::RunUntil(const std::function<bool()>& done, Microseconds 
         if (const Breakage breakage = Broken(); breakage.error != PA_OK) {
             Fail(describe(breakage.error, breakage.streamOnly));
         }
-        const Microseconds nextCue = ReachCues(kPatience);
+        const Microseconds nextCue = m_cues.Reach(m_stream, m_samplesSinceFinish, kPatience);
         if (done()) {
             return;
         }
@@ -408,11 +363,7 @@ void PulseAudioOutput::FailPlaying() {
 // Dropping the stream makes the server discard what it still held of it, so whatever stops
 // playback here also stops the sound at once.
 void PulseAudioOutput::Disconnect() {
-    m_cues.clear();
-    if (m_draining != nullptr) {
-        pa_operation_cancel(m_draining);
-        pa_operation_unref(std::exchange(m_draining, nullptr));
-    }
+    ForgetUtterance();
     if (m_stream != nullptr) {
         pa_stream_disconnect(m_stream);
         pa_stream_unref(m_stream);

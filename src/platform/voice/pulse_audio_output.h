@@ -12,6 +12,7 @@
 
 #include "platform/stream_volume.h"
 #include "platform/voice/pcm_sink.h"
+#include "platform/voice/playback_cues.h"
 
 struct pa_context;
 struct pa_mainloop;
@@ -63,11 +64,7 @@ class PulseAudioOutput : public PcmSink {
 
     void Connect();
     void Pause();
-    // Samples of this utterance already at the speaker; nothing while the server has not said.
-    std::optional<std::int64_t> Played() const;
-    // Calls the cues reached; returns how long until the next one is due, at most `limit`.
-    std::chrono::microseconds ReachCues(std::chrono::microseconds limit);
-    void AskForTiming();
+    void ForgetUtterance();
     [[noreturn]] void DropUtterance();
     void RunUntil(const std::function<bool()>& done, std::chrono::microseconds limit,
                   Describe describe);
@@ -88,9 +85,7 @@ class PulseAudioOutput : public PcmSink {
     bool m_drainSucceeded = false;
     bool m_paused = false;
     pa_operation* m_draining = nullptr;
-    // Whether the server told where playback is since the stream last resumed.
-    bool m_timingKnown = false;
-    std::deque<std::pair<std::int64_t, std::function<void()>>> m_cues;  // by sample
+    PlaybackCues m_cues;
     std::atomic<bool> m_cancelled = false;
     std::atomic<bool> m_cut = false;
 };
