@@ -111,7 +111,12 @@ void ReadFromSelection(Form1Members& members, const ReadingServices& services) {
                 const Listening listening{.wordHeard = {}, .cut = members.m_itemCut.get_token()};
                 PassingOver383([&] { members.Voice.Speak(kTheEnd, {}, listening); });
             }
-            return;
+            if (members.StopSpeaking != kFalse || !members.m_moveTo) {
+                return;
+            }
+            // A start chosen while "The End" was said reads on from there.
+            position = *std::exchange(members.m_moveTo, std::nullopt);
+            continue;
         }
         bool sameBook = true;
         PassingOver383([&] {
@@ -140,6 +145,7 @@ void ReadAloud(Form1Members& members, const ReadingServices& services) {
         return;
     }
     ReadingPresence presence(members, services.desktop);
+    members.m_moveTo.reset();
     try {
         ReadFromSelection(members, services);
     } catch (const RuntimeError& error) {

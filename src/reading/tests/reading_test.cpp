@@ -100,134 +100,85 @@ const std::string kAbcToTheEnd =
     "pause; say a; highlight 1; pump; pause; say b; highlight 2; pump; pause; say c; pause; say "
     "The End";
 
+// A row a few lines, where the formatter would put each field on a line of its own.
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Loop, Reading,
     ::testing::Values(
-        ReadCase{"FromTheFirstItem",
-                 "abc",
-                 0,
-                 {},
-                 kAbcToTheEnd,
+        ReadCase{"FromTheFirstItem", "abc", 0, {}, kAbcToTheEnd,
                  "awake; reading; item 0; item 1; item 2; not reading; idle"},
-        ReadCase{"NothingSelectedGivesASilentPass",
-                 "ab",
-                 -1,
-                 {},
+        ReadCase{"NothingSelectedGivesASilentPass", "ab", -1, {},
                  "pause; highlight 0; pump; pause; say a; highlight 1; pump; pause; say b; pause; "
                  "say The End",
                  "awake; reading; item -1; item 0; item 1; not reading; idle"},
-        ReadCase{"FromTheLastItem",
-                 "abc",
-                 2,
-                 {},
-                 "pause; say c; pause; say The End",
+        ReadCase{"FromTheLastItem", "abc", 2, {}, "pause; say c; pause; say The End",
                  "awake; reading; item 2; not reading; idle"},
-        ReadCase{"EmptyItemsAreSilentButPaced",
-                 "a_c",
-                 0,
-                 {},
+        ReadCase{"EmptyItemsAreSilentButPaced", "a_c", 0, {},
                  "pause; say a; highlight 1; pump; pause; highlight 2; pump; pause; say c; pause; "
                  "say The End",
                  "awake; reading; item 0; item 1; item 2; not reading; idle"},
-        ReadCase{"InTheBooksLanguage",
-                 "ab",
-                 0,
-                 {},
+        ReadCase{"InTheBooksLanguage", "ab", 0, {},
                  "pause; say a in ru; highlight 1; pump; pause; say b in ru; pause; say The End",
-                 "awake; reading; item 0; item 1; not reading; idle",
-                 {},
-                 "ru"},
+                 "awake; reading; item 0; item 1; not reading; idle", {}, "ru"},
         // Between two items: the next one is the first not heard, and stays highlighted.
-        ReadCase{"StopBetweenItems",
-                 "abc",
-                 0,
-                 {"pump 1: stop"},
+        ReadCase{"StopBetweenItems", "abc", 0, {"pump 1: stop"},
                  "pause; say a; highlight 1; pump; box: You Stoped On Line 1",
                  "awake; reading; item 0; not reading; idle; box"},
         // Silent at once; the item cut stays highlighted and is read again from the start.
-        ReadCase{"StopWhileAnItemIsHeard",
-                 "abc",
-                 0,
-                 {"word 2: stop"},
+        ReadCase{"StopWhileAnItemIsHeard", "abc", 0, {"word 2: stop"},
                  "pause; say a; highlight 1; pump; pause; say b; box: You Stoped On Line 1; cut; " +
                      kAbcToTheEnd.substr(kAbcToTheEnd.find("pause; say b")),
                  "awake; reading; item 0; item 1; not reading; idle; box; awake; reading; item 1; "
-                 "item 2; not reading; idle",
-                 {"start"}},
+                 "item 2; not reading; idle", {"start"}},
         // Each word is marked as it is heard, and reading goes on from the word cut.
-        ReadCase{"GoesOnFromTheWordCut",
-                 "one two three|four",
-                 0,
-                 {"word 2: stop"},
+        ReadCase{"GoesOnFromTheWordCut", "one two three|four", 0, {"word 2: stop"},
                  "pause; say one two three; hear 0:one; hear 0:two; box: You Stoped On Line 0; "
                  "cut; pause; say two three; hear 0:two; hear 0:three; highlight 1; pump; pause; "
                  "say four; hear 1:four; pause; say The End",
                  "awake; reading; item 0; not reading; idle; box; awake; reading; item 0; item 1; "
-                 "not reading; idle",
-                 {"start"}},
+                 "not reading; idle", {"start"}},
         // A typed line is read from its start, even the one cut.
-        ReadCase{"ATypedLineFromItsStart",
-                 "one two|three",
-                 0,
-                 {"word 2: stop"},
+        ReadCase{"ATypedLineFromItsStart", "one two|three", 0, {"word 2: stop"},
                  "pause; say one two; hear 0:one; hear 0:two; box: You Stoped On Line 0; cut; "
                  "prompt; highlight 0; pause; say one two; hear 0:one; hear 0:two; highlight 1; "
                  "pump; pause; say three; hear 1:three; pause; say The End",
                  "awake; reading; item 0; not reading; idle; box; awake; reading; item 0; item 1; "
-                 "not reading; idle",
-                 {"line 0"}},
-        // A start while an item is heard moves the one reading there is, cutting the item.
-        ReadCase{"AStartFromALineMovesTheReading",
-                 "abcd",
-                 0,
-                 {"word 2: line 3"},
+                 "not reading; idle", {"line 0"}},
+        // A start while an item or "The End" is heard moves the one reading there is, cutting it.
+        ReadCase{"AStartFromALineMovesTheReading", "abcd", 0, {"word 2: line 3"},
                  "pause; say a; highlight 1; pump; pause; say b; prompt; highlight 3; cut; pause; "
                  "say d; pause; say The End",
                  "awake; reading; item 0; item 1; item 3; not reading; idle"},
+        ReadCase{"AStartWhileTheEndIsSaidReadsOn", "ab", 0, {"word 3: start"},
+                 "pause; say a; highlight 1; pump; pause; say b; pause; say The End; cut; pause; "
+                 "say b; pause; say The End",
+                 "awake; reading; item 0; item 1; item 1; not reading; idle"},
         // A start at a pump step, then a stop: no item skipped, no second reading.
-        ReadCase{"StartThenStopSkipsNothing",
-                 "abcde",
-                 0,
-                 {"pump 1: start", "word 2: stop"},
+        ReadCase{"StartThenStopSkipsNothing", "abcde", 0, {"pump 1: start", "word 2: stop"},
                  "pause; say a; highlight 1; pump; pause; say b; box: You Stoped On Line 1; cut; "
                  "pause; say b; highlight 2; pump; pause; say c; highlight 3; pump; pause; say d; "
                  "highlight 4; pump; pause; say e; pause; say The End",
                  "awake; reading; item 0; item 1; not reading; idle; box; awake; reading; item 1; "
-                 "item 2; item 3; item 4; not reading; idle",
-                 {"start"}},
-        ReadCase{"StartClearsAStop",
-                 "ab",
-                 0,
-                 {"before: stop"},
+                 "item 2; item 3; item 4; not reading; idle", {"start"}},
+        ReadCase{"StartClearsAStop", "ab", 0, {"before: stop"},
                  "box: You Stoped On Line 0; pause; say a; highlight 1; pump; pause; say b; pause; "
                  "say The End",
                  "box; awake; reading; item 0; item 1; not reading; idle"},
-        ReadCase{"StopDuringTheSilentPass",
-                 "ab",
-                 -1,
-                 {"pump 1: stop"},
+        ReadCase{"StopDuringTheSilentPass", "ab", -1, {"pump 1: stop"},
                  "pause; highlight 0; pump; box: You Stoped On Line 0",
                  "awake; reading; item -1; not reading; idle; box"},
         // The media controls stop without a box, show it paused or stopped, and play goes on.
-        ReadCase{"PauseThenPlay",
-                 "abc",
-                 0,
-                 {"word 2: pause"},
+        ReadCase{"PauseThenPlay", "abc", 0, {"word 2: pause"},
                  "pause; say a; highlight 1; pump; pause; say b; cut; " +
                      kAbcToTheEnd.substr(kAbcToTheEnd.find("pause; say b")),
                  "awake; reading; item 0; item 1; paused; idle; awake; reading; item 1; item 2; "
-                 "not reading; idle",
-                 {"start"}},
-        ReadCase{"PausedThenStopped",
-                 "abc",
-                 0,
-                 {"word 1: pause"},
-                 "pause; say a; cut",
-                 "awake; reading; item 0; paused; idle; not reading",
-                 {"media stop", "pause"}},
-        ReadCase{
-            "EmptyListInTheDesktopsLanguage", "", -1, {}, "say Load Ee Book First", "", {}, "ru"}),
+                 "not reading; idle", {"start"}},
+        ReadCase{"PausedThenStopped", "abc", 0, {"word 1: pause"}, "pause; say a; cut",
+                 "awake; reading; item 0; paused; idle; not reading", {"media stop", "pause"}},
+        ReadCase{"EmptyListInTheDesktopsLanguage", "", -1, {}, "say Load Ee Book First", "", {},
+                 "ru"}),
     [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
 
 struct ErrorCase {
     const char *name, *operation;
