@@ -1,5 +1,6 @@
 #include "main_window/form1.h"
 
+#include <memory>
 #include <string>
 #include <utility>
 
@@ -11,17 +12,18 @@
 namespace orlavo {
 Form1::Form1(Form1Services services)
     : m_services(std::move(services)),
+      m_dialogs(m_services.dialogs, m_services.desktop),
       m_loader(m_members, {.list = m_services.list,
                            .pathBox = m_services.pathBox,
                            .title = m_services.title,
-                           .dialogs = m_services.dialogs,
+                           .dialogs = m_dialogs,
                            .fileDialog = m_services.fileDialog,
                            .files = m_services.files,
                            .app = m_services.app,
                            .background = m_services.background}),
       m_reading(m_members,
                 {.list = m_services.list,
-                 .dialogs = m_services.dialogs,
+                 .dialogs = m_dialogs,
                  .pump = m_services.pump,
                  .clock = m_services.clock,
                  .desktop = m_services.desktop},
@@ -30,6 +32,12 @@ Form1::Form1(Form1Services services)
 }
 
 void Form1::Raise(Event event) {
+    const bool media = event == Event::kMediaPlay || event == Event::kMediaPause ||
+                       event == Event::kMediaPlayPause || event == Event::kMediaStop;
+    // Back as it was when the event ends: a menu command run inside a reading the media
+    // controls started shows its boxes, and that reading goes on telling the desktop.
+    const std::shared_ptr<void> restore(nullptr, [this, was = m_dialogs.TellTheDesktop(media)](
+                                                     void*) { m_dialogs.TellTheDesktop(was); });
     try {
         switch (event) {
             case Event::kLoad:
@@ -59,13 +67,12 @@ void Form1::Raise(Event event) {
         }
     } catch (const RuntimeError& error) {
         // The voice failing ("Load Ee Book First" unheard) is told as every voice failure is.
-        m_services.dialogs.MsgBox(IsVoiceFailure(error)
-                                      ? SpeechUnavailableText(error.what())
-                                      : RunTimeErrorText(error.number(), error.what()),
-                                  MessageStyle::kExclamation, kProgramName);
+        m_dialogs.MsgBox(IsVoiceFailure(error) ? SpeechUnavailableText(error.what())
+                                               : RunTimeErrorText(error.number(), error.what()),
+                         MessageStyle::kExclamation, kProgramName);
     } catch (const std::exception& error) {
-        m_services.dialogs.MsgBox(RunTimeErrorText(kInvalidArgument, error.what()),
-                                  MessageStyle::kExclamation, kProgramName);
+        m_dialogs.MsgBox(RunTimeErrorText(kInvalidArgument, error.what()),
+                         MessageStyle::kExclamation, kProgramName);
     }
 }
 
@@ -97,8 +104,8 @@ bool Form1::VoiceReady() {
     if (m_members.Voice.Ready()) {
         return true;
     }
-    m_services.dialogs.MsgBox(SpeechUnavailableText(m_members.Voice.Problem()),
-                              MessageStyle::kExclamation, kProgramName);
+    m_dialogs.MsgBox(SpeechUnavailableText(m_members.Voice.Problem()), MessageStyle::kExclamation,
+                     kProgramName);
     return false;
 }
 

@@ -9,6 +9,7 @@
 
 #include "book_loading/book_loader.h"
 #include "form_state/form1_members.h"
+#include "main_window/event_dialogs.h"
 #include "platform/application.h"
 #include "platform/desktop_session.h"
 #include "platform/form_event.h"
@@ -73,6 +74,7 @@ class Form1 {
 
     Form1Services m_services;
     Form1Members m_members;
+    EventDialogs m_dialogs;
     BookLoader m_loader;
     ReadingCommands m_reading;
 };

@@ -21,6 +21,9 @@ class DesktopSession {
     virtual void ShowItem(std::int32_t position, const std::string& bookTitle) = 0;
     // Whether the desktop is asked not to go idle.
     virtual void KeepAwake(bool awake) = 0;
+    // Tells the person through the desktop's notifications, where a box in the window could wait
+    // unseen (Orlavo steered from the lock screen).
+    virtual void Notify(const std::string& text) = 0;
 };
 
 }  // namespace orlavo

@@ -156,6 +156,7 @@ class FakePlatform : public BookList, public TextBox, public Label, public Dialo
         Tell("item " + std::to_string(at) + (title.empty() ? "" : " of " + title));
     }
     void KeepAwake(bool awake) override { Tell(awake ? "awake" : "idle"); }
+    void Notify(const std::string& text) override { Note("notice: " + text); }
 
     // Makes voices that note what is heard ("say a", "say a in ru" when a language is asked
     // for), or raises voiceFailure while it is set; voiceRoutes holds how each was made. A text

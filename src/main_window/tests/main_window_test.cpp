@@ -208,6 +208,26 @@ TEST_F(Form1Test, AMediaKeyStartsOrStopsOnlyWhenThatChangesSomething) {
     }
 }
 
+// Started from the media controls, with nobody perhaps at the window: no speech and a voice that
+// fails are told through the desktop's notifications, never in a box that would wait there; the
+// menu's Stop, chosen while that reading goes on, keeps its box.
+TEST_F(Form1Test, WhatTheMediaControlsCauseIsToldAsANoticeNotInABox) {
+    p.voiceFailure = RuntimeError(kAudioFailed, kNoServer);
+    Open();
+    p.journal.clear();
+    form.Raise(Event::kMediaPlay);
+    p.voiceFailure.reset();
+    p.faults["speak"] = {kAudioFailed, 2};
+    form.Raise(Event::kMediaPlay);
+    p.faults.clear();
+    p.hearing[2] = [this] { form.Raise(Event::kStopOrlavoClick); };
+    form.Raise(Event::kMediaPlay);
+    EXPECT_EQ(p.Trace(), "notice: " + kUnavailable.substr(5) +
+                             "; pause; say a; highlight 1; pump; pause; notice: " +
+                             SpeechUnavailableText("scripted speak fault") +
+                             "; pause; say b; box: You Stoped On Line 1; cut");
+}
+
 // Wired as main.cpp wires it: while an item is heard, Stop and the start commands act at once,
 // and a load waits for the pump step.
 TEST_F(Form1Test, WhileReadingStopActsAtOnceAndALoadWaitsForTheItem) {

@@ -138,6 +138,22 @@ void DBusDesktopSession::ShowItem(std::int32_t position, const std::string& book
     Announce();
 }
 
+// Through the desktop's notification service, without waiting for it; nothing without a bus.
+void DBusDesktopSession::Notify(const std::string& text) {
+    if (!m_bus) {
+        return;
+    }
+    QDBusMessage notify = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.Notifications"),
+        QStringLiteral("/org/freedesktop/Notifications"),
+        QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
+    const QVariantMap hints{{QStringLiteral("desktop-entry"), m_desktopEntry}};
+    notify << m_identity << uint{0} << m_desktopEntry << m_identity
+           << QString::fromStdString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+           << QStringList() << hints << -1;
+    m_bus->asyncCall(notify, kBusAnswerMs);
+}
+
 void DBusDesktopSession::KeepAwake(bool awake) {
     m_inhibitor.Hold(awake);
 }

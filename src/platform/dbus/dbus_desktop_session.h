@@ -49,6 +49,7 @@ class DBusDesktopSession : public QObject, public DesktopSession {
     void ShowState(ReadingState state) override;
     void ShowItem(std::int32_t position, const std::string& bookTitle) override;
     void KeepAwake(bool awake) override;
+    void Notify(const std::string& text) override;
 
     // For the adaptors. A command is handed on from the event loop once the bus has its answer,
     // so a caller never waits for the reading it starts.
