@@ -181,6 +181,10 @@ Spoken SpeechDispatcherVoice::Speak(std::string text, std::string_view language,
         if (Silenced()) {
             return Spoken::kWhole;
         }
+        // Cut before it was sent (or again): nothing of it is heard.
+        if (listening.cut.stop_requested()) {
+            return Spoken::kCut;
+        }
         // As text, the book waits behind a screen reader's messages and is cut off by them rather
         // than talking over them or holding them back; an item cut off is said again after them.
         const int messageId = Result<int>([ssml](SPDConnection* connection) {

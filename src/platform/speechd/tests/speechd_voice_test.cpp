@@ -189,7 +189,10 @@ Outcome Read(const Row& script) {
     });
     std::string told, words;
     std::stop_source stop;
-    std::thread cutting([&] {
+    std::thread cutting([&] {  // as the silence is, after the text arrived
+        for (int i = 0; script.cut && daemon.texts == 0 && i < 1000; ++i) {
+            std::this_thread::sleep_for(10ms);
+        }
         script.cut ? std::this_thread::sleep_for(*script.cut), stop.request_stop() : false;
     });
     const Listening listening{.wordHeard =
