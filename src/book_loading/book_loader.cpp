@@ -27,13 +27,16 @@ namespace {
 struct Load {
     explicit Load(std::shared_ptr<FileReader> reader) : files(std::move(reader)) {}
 
-    // Refuses unless the memory budget allows `bytes` more; and once the command has given up on
-    // this load, refuses everything, so a job whose file answers late stops there and lets go of
-    // the bytes it read before the next load takes its own.
-    void Claim(std::size_t bytes) const {
+    // Once the command has given up on this load, the job stops: a job whose file answers late
+    // lets go of the bytes it read, and claims nothing more, before the next load takes its own.
+    void GoOn() const {
         if (abandoned) {
             throw Abandoned();
         }
+    }
+    // Refuses unless the memory budget allows `bytes` more.
+    void Claim(std::size_t bytes) const {
+        GoOn();
         if (!MemoryAllows(bytes, files->MemoryAvailable())) {
             throw std::bad_alloc();
         }
@@ -55,7 +58,7 @@ void ReadAndSplit(Load& load, const std::string& path) {
     try {
         std::string bytes = load.files->ReadAll(path, kLargestBook, load.bytesRead);
         load.readDone = true;
-        load.Claim(0);
+        load.GoOn();
         std::string charset;
         // A book in another encoding than UTF-8 costs its UTF-8 text beside its file for a
         // moment; every book the index of its items, an eighth of a byte a byte at most (as

@@ -32,12 +32,12 @@ Form1::Form1(Form1Services services)
 }
 
 void Form1::Raise(Event event) {
-    const bool media = event == Event::kMediaPlay || event == Event::kMediaPause ||
-                       event == Event::kMediaPlayPause || event == Event::kMediaStop;
     // Back as it was when the event ends: a menu command run inside a reading the media
     // controls started shows its boxes, and that reading goes on telling the desktop.
-    const std::shared_ptr<void> restore(nullptr, [this, was = m_dialogs.TellTheDesktop(media)](
-                                                     void*) { m_dialogs.TellTheDesktop(was); });
+    const std::shared_ptr<void> restore(
+        nullptr, [this, was = m_dialogs.TellTheDesktop(FromMediaControls(event))](void*) {
+            m_dialogs.TellTheDesktop(was);
+        });
     try {
         switch (event) {
             case Event::kLoad:

@@ -20,4 +20,9 @@ enum class FormEvent {
     kMediaStop,
 };
 
+constexpr bool FromMediaControls(FormEvent event) {
+    return event == FormEvent::kMediaPlay || event == FormEvent::kMediaPause ||
+           event == FormEvent::kMediaPlayPause || event == FormEvent::kMediaStop;
+}
+
 }  // namespace orlavo

@@ -19,7 +19,7 @@ const QString kAppearanceKey = QStringLiteral("contrast");
 
 // Older portals wrap Read's answer in a second variant.
 QVariant Unwrapped(QVariant value) {
-    while (value.canConvert<QDBusVariant>() && value.userType() == qMetaTypeId<QDBusVariant>()) {
+    while (value.userType() == qMetaTypeId<QDBusVariant>()) {
         value = value.value<QDBusVariant>().variant();
     }
     return value;
